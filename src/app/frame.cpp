@@ -1,0 +1,34 @@
+#include <allegro.h>
+
+#include "app/shell.h"
+
+void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* /*back_buffer*/) {
+    for (std::size_t slot = 0; slot < comets.size(); ++slot) {
+        if (active[slot]) {
+            update_comet(comets[slot]);
+        }
+    }
+}
+
+void wait_while_paused() {
+    while (key[KEY_P]) {
+    }
+}
+
+void present_frame(BITMAP* back_buffer) {
+    // The pointer is drawn into the buffer only for the copy, so the next frame's
+    // drawing never has to work around it.
+    show_mouse(back_buffer);
+    blit(back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    show_mouse(nullptr);
+    clear_bitmap(back_buffer);
+}
+
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
+    // No frame pacing: frames follow each other as fast as they can be made.
+    while (!quit_requested && !key[KEY_ESC]) {
+        advance_swarm(comets, active, back_buffer);
+        wait_while_paused();
+        present_frame(back_buffer);
+    }
+}

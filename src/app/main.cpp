@@ -1,0 +1,36 @@
+// comets: a swarm of 32 comets on a full-screen 800x600 display, herded with the mouse.
+// Left button pulls, right button pushes, P held freezes, Esc or the close button ends.
+
+#include <allegro.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/shell.h"
+
+int main() {
+    // Start-up.
+    if (!start_library()) {
+        return EXIT_FAILURE;
+    }
+    if (!set_graphics_mode(set_gfx_mode)) {
+        return EXIT_FAILURE;
+    }
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    BITMAP* back_buffer = create_back_buffer();
+    if (back_buffer == nullptr) {
+        return EXIT_FAILURE;
+    }
+    CometTable comets;
+    ActiveTable active{};
+    if (!spawn_swarm(comets, active)) {
+        return EXIT_FAILURE;
+    }
+
+    // Main loop, until Esc or the close button.
+    run_frame_loop(comets, active, back_buffer);
+
+    // Shutdown: the library closes itself down at exit.
+    return EXIT_SUCCESS;
+}
+END_OF_MAIN()

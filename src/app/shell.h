@@ -1,0 +1,56 @@
+// Start-up and frame loop of the program: everything main does around the swarm.
+#pragma once
+
+#include <array>
+#include <atomic>
+
+#include "swarm/comet.h"
+
+struct BITMAP;
+
+// Set by close_hook, possibly from one of the library's threads; never cleared.
+extern std::atomic<bool> quit_requested;
+
+// Registered as the window's close-button callback.
+void close_hook();
+
+// Starts the library, its timer, mouse and keyboard, and registers close_hook.
+// On failure says why on standard error and returns false.
+bool start_library();
+
+// The colour depths tried for the graphics mode, in order.
+constexpr std::array<int, 4> DEPTH_CANDIDATES = {32, 24, 16, 15};
+
+// Same signature as the library's set_gfx_mode; a seam so tests can refuse modes.
+using GfxModeSetter = int (*)(int card, int width, int height, int virtual_width,
+                              int virtual_height);
+
+// Tries full-screen 800x600 at each of DEPTH_CANDIDATES in turn and prints which depth it
+// got, or that none worked (then returns false).
+bool set_graphics_mode(GfxModeSetter try_mode);
+
+// A memory bitmap the size and depth of the screen; null, after a message on standard
+// error, when it cannot be made.
+BITMAP* create_back_buffer();
+
+// The swarm table: one comet per slot, and whether the frame loop runs it.
+using CometTable = std::array<Comet, COMET_COUNT>;
+using ActiveTable = std::array<bool, COMET_COUNT>;
+
+// Spawns a comet into every slot, in slot order, and marks it active. Returns false, after
+// a message on standard error, when memory runs out.
+bool spawn_swarm(CometTable& comets, ActiveTable& active);
+
+// One pass over the slots: each active comet is updated and then drawn before the next
+// slot is touched, so later slots cover earlier ones.
+void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer);
+
+// Busy-waits while P is held; nothing else is looked at meanwhile.
+void wait_while_paused();
+
+// Lays the pointer over the buffer, copies it to the screen, takes the pointer off again
+// and clears the buffer for the next frame.
+void present_frame(BITMAP* back_buffer);
+
+// Runs frames until the close button or Esc, both tested at the top of each pass.
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer);
