@@ -1,0 +1,66 @@
+// Replaces the global allocation functions so that a test can make one of them fail.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "app/shell.h"
+#include "support.h"
+
+namespace {
+// Allocations left before one fails; negative means never.
+int allocations_until_failure = -1;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (allocations_until_failure == 0) {
+        allocations_until_failure = -1;
+        throw std::bad_alloc();
+    }
+    if (allocations_until_failure > 0) {
+        --allocations_until_failure;
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+TEST(SpawnFailure, RunningOutOfMemoryIsReportedNotThrown) {
+    use_screen_size(800, 600);
+    for (int failing : {0, 1, 2, 40}) {
+        CometTable comets;
+        ActiveTable active{};
+        testing::internal::CaptureStderr();
+        allocations_until_failure = failing;
+        const bool spawned = spawn_swarm(comets, active);
+        allocations_until_failure = -1;
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(spawned) << "allocation " << failing << " failed";
+        EXPECT_NE(message.find("out of memory"), std::string::npos) << message;
+    }
+}
+
+TEST(SpawnFailure, WithMemoryToSpareEverySlotIsSpawned) {
+    use_screen_size(800, 600);
+    CometTable comets;
+    ActiveTable active{};
+    EXPECT_TRUE(spawn_swarm(comets, active));
+    for (std::size_t slot = 0; slot < comets.size(); ++slot) {
+        EXPECT_TRUE(active[slot]);
+        EXPECT_EQ(comets[slot].xs.size(), static_cast<std::size_t>(comets[slot].length));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+# Shared by the end-to-end tests: a private X server, the program under test, real input
+# through XTest, and a clean-up that leaves no process behind.
+# Needs COMETS (the program) and X11_PROBE (tests/tools/x11_probe) in the environment.
+set -euo pipefail
+
+: "${COMETS:?path of the comets program}"
+: "${X11_PROBE:?path of the x11_probe tool}"
+
+WORK=$(mktemp -d)
+XVFB_PID=""
+COMETS_PID=""
+
+cleanup() {
+    if [[ -n $COMETS_PID ]] && kill -0 "$COMETS_PID" 2>/dev/null; then
+        kill -KILL "$COMETS_PID" 2>/dev/null || true
+    fi
+    if [[ -n $XVFB_PID ]]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in out err; do
+        [[ -s $WORK/$f ]] && { echo "--- program's std$f:" >&2; cat "$WORK/$f" >&2; echo >&2; }
+    done
+    exit 1
+}
+
+# Starts Xvfb on a display number it picks itself, so tests can run side by side.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$WORK/display" \
+        >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local tries=0
+    until [[ -s $WORK/display ]]; do
+        ((++tries < 100)) || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$WORK/display")"
+}
+
+# Starts the program in the background with its output captured, then waits until it has
+# set the graphics mode (its message is on standard output).
+start_comets() {
+    "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+    COMETS_PID=$!
+    local tries=0
+    until grep -q "GFX mode set" "$WORK/out"; do
+        kill -0 "$COMETS_PID" 2>/dev/null || fail "the program ended during start-up"
+        ((++tries < 100)) || fail "no graphics mode message after 10 s"
+        sleep 0.1
+    done
+    sleep 0.5  # let a few frames go by
+}
+
+# Holds a key down for a moment, as a person does: a press and release that arrive
+# together could fall between two passes of the frame loop.
+hold_key() {
+    xdotool keydown "$1"
+    sleep "${2:-0.3}"
+    xdotool keyup "$1"
+}
+
+# Waits up to $2 seconds for the program to end and checks its exit status is $1.
+expect_exit() {
+    local want=$1 seconds=${2:-10} tries=0
+    while kill -0 "$COMETS_PID" 2>/dev/null; do
+        ((++tries < seconds * 10)) || fail "the program still runs after $seconds s"
+        sleep 0.1
+    done
+    local status=0
+    wait "$COMETS_PID" || status=$?
+    COMETS_PID=""
+    [[ $status -eq $want ]] || fail "exit status $status, expected $want"
+}
+
+snapshot() {
+    "$X11_PROBE" snapshot
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/shell.h"
+#include "support.h"
+
+namespace {
+
+// A stand-in for set_gfx_mode that accepts only one colour depth and logs every request.
+struct ModeLog {
+    static inline int accepted_depth = 0;
+    static inline std::vector<int> depths_tried;
+    static inline std::vector<std::vector<int>> requests;
+
+    static int try_mode(int card, int width, int height, int virtual_width, int virtual_height) {
+        depths_tried.push_back(get_color_depth());
+        requests.push_back({card, width, height, virtual_width, virtual_height});
+        return get_color_depth() == accepted_depth ? 0 : -1;
+    }
+    static void accept_only(int depth) {
+        accepted_depth = depth;
+        depths_tried.clear();
+        requests.clear();
+    }
+};
+
+TEST(GraphicsMode, FirstAcceptedDepthWinsAndTheOthersAreNeverTried) {
+    ModeLog::accept_only(32);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(set_graphics_mode(ModeLog::try_mode));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GFX mode set with depth 32 bit");
+    EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32}));
+    const std::vector<int> fullscreen_800_600 = {GFX_AUTODETECT_FULLSCREEN, 800, 600, 0, 0};
+    EXPECT_EQ(ModeLog::requests.at(0), fullscreen_800_600);
+}
+
+TEST(GraphicsMode, FailuresBeforeTheAcceptedDepthAreSilent) {
+    ModeLog::accept_only(15);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(set_graphics_mode(ModeLog::try_mode));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GFX mode set with depth 15 bit");
+    EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32, 24, 16, 15}));
+    for (const std::vector<int>& request : ModeLog::requests) {
+        EXPECT_EQ(request[0], GFX_AUTODETECT_FULLSCREEN) << "no other mode is ever tried";
+        EXPECT_EQ(request[1], 800);
+        EXPECT_EQ(request[2], 600);
+    }
+}
+
+TEST(GraphicsMode, NoDepthAcceptedReportsFailure) {
+    ModeLog::accept_only(8);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(set_graphics_mode(ModeLog::try_mode));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to set GFX mode");
+    EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32, 24, 16, 15}));
+}
+
+TEST(CloseHook, SetsTheQuitFlag) {
+    quit_requested = false;
+    close_hook();
+    EXPECT_TRUE(quit_requested);
+    quit_requested = false;
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        start_headless_library();
+        use_screen_size(800, 600);
+        release_all_input();
+        quit_requested = false;
+        screen = create_bitmap(800, 600);
+        back_buffer = create_back_buffer();
+        ASSERT_NE(screen, nullptr);
+        ASSERT_NE(back_buffer, nullptr);
+        clear_to_color(screen, makecol(0, 0, 255));
+        std::srand(5);
+        ASSERT_TRUE(spawn_swarm(comets, active));
+    }
+    void TearDown() override {
+        destroy_bitmap(back_buffer);
+        destroy_bitmap(screen);
+        screen = nullptr;
+        release_all_input();
+        quit_requested = false;
+    }
+
+    CometTable comets;
+    ActiveTable active{};
+    BITMAP* back_buffer = nullptr;
+};
+
+TEST_F(FrameTest, BackBufferMatchesTheScreenAndStartsBlack) {
+    EXPECT_EQ(back_buffer->w, 800);
+    EXPECT_EQ(back_buffer->h, 600);
+    EXPECT_EQ(bitmap_color_depth(back_buffer), 32);
+    EXPECT_EQ(getpixel(back_buffer, 0, 0), 0);
+    EXPECT_EQ(getpixel(back_buffer, 799, 599), 0);
+}
+
+TEST_F(FrameTest, BackBufferThatCannotBeAllocatedIsReported) {
+    // Large enough that the library cannot allocate it.
+    use_screen_size(30000, 30000);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(create_back_buffer(), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("frame buffer"), std::string::npos);
+}
+
+TEST_F(FrameTest, SpawningFillsEverySlotInOrderAndActivatesIt) {
+    std::srand(5);
+    for (std::size_t slot = 0; slot < comets.size(); ++slot) {
+        const Comet expected = spawn_comet();
+        EXPECT_TRUE(active[slot]);
+        EXPECT_EQ(comets[slot].length, expected.length) << "slot " << slot;
+        EXPECT_EQ(comets[slot].xs, expected.xs) << "slot " << slot;
+    }
+}
+
+TEST_F(FrameTest, OnePassUpdatesActiveSlotsInSlotOrderAndSkipsTheRest) {
+    active[3] = false;
+    const CometTable before = comets;
+    CometTable expected = comets;
+    std::srand(11);
+    for (std::size_t slot = 0; slot < expected.size(); ++slot) {
+        if (slot != 3) {
+            update_comet(expected[slot]);
+        }
+    }
+    std::srand(11);
+    advance_swarm(comets, active, back_buffer);
+    for (std::size_t slot = 0; slot < comets.size(); ++slot) {
+        EXPECT_EQ(comets[slot].xs, expected[slot].xs) << "slot " << slot;
+        EXPECT_EQ(comets[slot].vx, expected[slot].vx) << "slot " << slot;
+    }
+    EXPECT_EQ(comets[3].xs, before[3].xs);
+    EXPECT_EQ(comets[3].colours[0].red, before[3].colours[0].red);
+}
+
+TEST_F(FrameTest, PresentingCopiesTheBufferToTheScreenAndClearsIt) {
+    putpixel(back_buffer, 10, 20, makecol(255, 255, 0));
+    putpixel(back_buffer, 799, 599, makecol(1, 2, 3));
+    present_frame(back_buffer);
+    EXPECT_EQ(getpixel(screen, 10, 20), makecol(255, 255, 0));
+    EXPECT_EQ(getpixel(screen, 799, 599), makecol(1, 2, 3));
+    EXPECT_EQ(getpixel(screen, 400, 300), 0) << "the cleared parts of the buffer reach the screen";
+    EXPECT_EQ(getpixel(back_buffer, 10, 20), 0);
+    EXPECT_EQ(getpixel(back_buffer, 799, 599), 0);
+}
+
+TEST_F(FrameTest, EscDownBeforeTheFirstPassShowsNoFrame) {
+    key[KEY_ESC] = 1;
+    const CometTable before = comets;
+    run_frame_loop(comets, active, back_buffer);
+    EXPECT_EQ(getpixel(screen, 400, 300), makecol(0, 0, 255)) << "nothing was presented";
+    for (std::size_t slot = 0; slot < comets.size(); ++slot) {
+        EXPECT_EQ(comets[slot].xs, before[slot].xs);
+    }
+}
+
+TEST_F(FrameTest, CloseRequestBeforeTheFirstPassShowsNoFrame) {
+    close_hook();
+    run_frame_loop(comets, active, back_buffer);
+    EXPECT_EQ(getpixel(screen, 400, 300), makecol(0, 0, 255));
+}
+
+TEST_F(FrameTest, PauseHoldsUntilPIsReleased) {
+    wait_while_paused();  // returns at once while P is up
+
+    key[KEY_P] = 1;
+    auto paused = std::async(std::launch::async, wait_while_paused);
+    EXPECT_EQ(paused.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+    key[KEY_ESC] = 1;  // Esc is not looked at during the pause
+    close_hook();
+    EXPECT_EQ(paused.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    key[KEY_P] = 0;
+    EXPECT_EQ(paused.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+}
+
+}  // namespace

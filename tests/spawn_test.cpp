@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "support.h"
+
+namespace {
+
+class SpawnTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        use_screen_size(800, 600);
+    }
+};
+
+TEST_F(SpawnTest, ParametersStayInRangeAndSegmentsShareOneSpotOnScreen) {
+    std::set<int> speeds, lengths;
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::srand(seed);
+        const Comet comet = spawn_comet();
+        EXPECT_GE(comet.max_speed, 4);
+        EXPECT_LE(comet.max_speed, 11);
+        EXPECT_GE(comet.length, 4);
+        EXPECT_LE(comet.length, 19);
+        EXPECT_GE(comet.reach, 96);
+        EXPECT_LE(comet.reach, 159);
+        EXPECT_EQ(comet.vx, 0);
+        EXPECT_EQ(comet.vy, 0);
+        speeds.insert(comet.max_speed);
+        lengths.insert(comet.length);
+
+        const auto segments = static_cast<std::size_t>(comet.length);
+        ASSERT_EQ(comet.colours.size(), segments);
+        ASSERT_EQ(comet.xs.size(), segments);
+        ASSERT_EQ(comet.ys.size(), segments);
+        EXPECT_GE(comet.xs[0], 0);
+        EXPECT_LT(comet.xs[0], 800);
+        EXPECT_GE(comet.ys[0], 0);
+        EXPECT_LT(comet.ys[0], 600);
+        for (std::size_t i = 0; i < segments; ++i) {
+            EXPECT_EQ(comet.xs[i], comet.xs[0]);
+            EXPECT_EQ(comet.ys[i], comet.ys[0]);
+            EXPECT_EQ(comet.colours[i].red, 0);
+            EXPECT_EQ(comet.colours[i].green, 0);
+            EXPECT_EQ(comet.colours[i].blue, 0);
+        }
+    }
+    // The ranges are reached at both ends, not just respected.
+    EXPECT_EQ(speeds.size(), 8u);
+    EXPECT_EQ(lengths.size(), 16u);
+}
+
+TEST_F(SpawnTest, TakesFiveRandResultsInTheOrderSpeedLengthReachXY) {
+    const std::vector<int> r = replay_rand(4242, 6);
+    const Comet comet = spawn_comet();
+    EXPECT_EQ(comet.max_speed, r[0] % 8 + 4);
+    EXPECT_EQ(comet.length, r[1] % 16 + 4);
+    EXPECT_EQ(comet.reach, r[2] % 64 + 96);
+    EXPECT_EQ(comet.xs[0], r[3] % 800);
+    EXPECT_EQ(comet.ys[0], r[4] % 600);
+    EXPECT_EQ(std::rand(), r[5]) << "spawning must consume exactly five rand() results";
+}
+
+TEST_F(SpawnTest, PositionFollowsTheCurrentScreenSize) {
+    use_screen_size(7, 3);
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        std::srand(seed);
+        const Comet comet = spawn_comet();
+        EXPECT_LT(comet.xs[0], 7);
+        EXPECT_LT(comet.ys[0], 3);
+    }
+}
+
+TEST_F(SpawnTest, SameSeedSpawnsTheSameSwarm) {
+    auto spawn_all = [] {
+        std::srand(77);
+        std::vector<Comet> swarm;
+        for (int slot = 0; slot < COMET_COUNT; ++slot) {
+            swarm.push_back(spawn_comet());
+        }
+        return swarm;
+    };
+    const std::vector<Comet> first = spawn_all();
+    const std::vector<Comet> second = spawn_all();
+    for (std::size_t slot = 0; slot < first.size(); ++slot) {
+        EXPECT_EQ(first[slot].max_speed, second[slot].max_speed);
+        EXPECT_EQ(first[slot].length, second[slot].length);
+        EXPECT_EQ(first[slot].reach, second[slot].reach);
+        EXPECT_EQ(first[slot].xs, second[slot].xs);
+        EXPECT_EQ(first[slot].ys, second[slot].ys);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+// A small X client for the end-to-end tests.
+//   x11_probe close NAME   asks every window called NAME to close, as a window manager's
+//                          close button does (a WM_DELETE_WINDOW message)
+//   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
+//                          root window, so two moments of the display can be compared
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+std::vector<Window> windows_named(Display* display, Window parent, const char* name) {
+    std::vector<Window> found;
+    char* window_name = nullptr;
+    if (XFetchName(display, parent, &window_name) != 0 && window_name != nullptr) {
+        if (std::strcmp(window_name, name) == 0) {
+            found.push_back(parent);
+        }
+        XFree(window_name);
+    }
+    Window root = 0, grandparent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, parent, &root, &grandparent, &children, &count) != 0) {
+        for (unsigned i = 0; i < count; ++i) {
+            const std::vector<Window> below = windows_named(display, children[i], name);
+            found.insert(found.end(), below.begin(), below.end());
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+    }
+    return found;
+}
+
+int close_windows(Display* display, const char* name) {
+    const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    const Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    const std::vector<Window> targets = windows_named(display, DefaultRootWindow(display), name);
+    for (const Window window : targets) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = protocols;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(delete_window);
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, window, False, NoEventMask, &event);
+    }
+    XSync(display, False);
+    if (targets.empty()) {
+        std::fprintf(stderr, "x11_probe: no window called %s\n", name);
+        return 1;
+    }
+    return 0;
+}
+
+int snapshot(Display* display) {
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        std::fprintf(stderr, "x11_probe: cannot read the root window\n");
+        return 1;
+    }
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    long non_black = 0;
+    std::unordered_set<unsigned long> colours;
+    for (int y = 0; y < attributes.height; ++y) {
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y) & 0xffffffu;
+            hash = (hash ^ pixel) * 1099511628211ull;
+            non_black += pixel != 0;
+            colours.insert(pixel);
+        }
+    }
+    XDestroyImage(image);
+    std::printf("%016llx %ld %zu\n", static_cast<unsigned long long>(hash), non_black,
+                colours.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "x11_probe: cannot open the display\n");
+        return 2;
+    }
+    int status = 2;
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
+        status = close_windows(display, argv[2]);
+    } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
+        status = snapshot(display);
+    } else {
+        std::fprintf(stderr, "usage: x11_probe close NAME | x11_probe snapshot\n");
+    }
+    XCloseDisplay(display);
+    return status;
+}
