@@ -122,24 +122,38 @@ TEST_F(FrameTest, SpawningFillsEverySlotInOrderAndActivatesIt) {
     }
 }
 
-TEST_F(FrameTest, OnePassUpdatesActiveSlotsInSlotOrderAndSkipsTheRest) {
+TEST_F(FrameTest, OnePassUpdatesAndDrawsEachActiveSlotBeforeTheNext) {
     active[3] = false;
     const CometTable before = comets;
     CometTable expected = comets;
+    BITMAP* expected_picture = create_bitmap(800, 600);
+    clear_bitmap(expected_picture);
     std::srand(11);
     for (std::size_t slot = 0; slot < expected.size(); ++slot) {
         if (slot != 3) {
             update_comet(expected[slot]);
+            draw_comet(expected[slot], expected_picture);
         }
     }
+    const int next_rand = std::rand();
+
     std::srand(11);
     advance_swarm(comets, active, back_buffer);
+    EXPECT_EQ(std::rand(), next_rand);
     for (std::size_t slot = 0; slot < comets.size(); ++slot) {
         EXPECT_EQ(comets[slot].xs, expected[slot].xs) << "slot " << slot;
         EXPECT_EQ(comets[slot].vx, expected[slot].vx) << "slot " << slot;
     }
     EXPECT_EQ(comets[3].xs, before[3].xs);
     EXPECT_EQ(comets[3].colours[0].red, before[3].colours[0].red);
+    int differing = 0;
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            differing += getpixel(back_buffer, x, y) != getpixel(expected_picture, x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    destroy_bitmap(expected_picture);
 }
 
 TEST_F(FrameTest, PresentingCopiesTheBufferToTheScreenAndClearsIt) {

@@ -2,10 +2,11 @@
 
 #include "app/shell.h"
 
-void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* /*back_buffer*/) {
+void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
     for (std::size_t slot = 0; slot < comets.size(); ++slot) {
         if (active[slot]) {
             update_comet(comets[slot]);
+            draw_comet(comets[slot], back_buffer);
         }
     }
 }

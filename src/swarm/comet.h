@@ -40,3 +40,7 @@ std::int32_t distance(std::int32_t dx, std::int32_t dy);
 
 // Moves the comet on by one frame. Takes exactly five rand() results.
 void update_comet(Comet& comet);
+
+// Draws the comet's outlines, discs and sparkles into the bitmap, clipped to it.
+// Takes two rand() results per sparkle: length * (length + 1) in all.
+void draw_comet(const Comet& comet, BITMAP* back_buffer);

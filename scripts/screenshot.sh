@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs comets for a few seconds on a private virtual display, herds the swarm with the
+# pointer, and saves docs/screenshot.png and a short docs/comets.gif.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/build.sh
+scripts/deps.sh xvfb xdotool imagemagick
+
+work=$(mktemp -d)
+xvfb_pid="" comets_pid=""
+cleanup() {
+    [[ -n $comets_pid ]] && kill "$comets_pid" 2>/dev/null || true
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+until [[ -s $work/display ]]; do sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+build/comets >/dev/null &
+comets_pid=$!
+sleep 2  # colours start black and drift: give them time to show
+
+# Pull the swarm towards a few points, then push it away from the last one.
+for point in "200 150" "600 200" "400 450"; do
+    xdotool mousemove $point mousedown 1
+    sleep 0.7
+    xdotool mouseup 1
+done
+xdotool mousedown 3
+sleep 0.3
+xdotool mouseup 3
+
+import -window root docs/screenshot.png
+for i in $(seq -w 1 16); do
+    import -window root -resize 50% "$work/frame$i.png"
+    sleep 0.08
+done
+convert -delay 8 -loop 0 "$work"/frame*.png -layers optimize -colors 128 docs/comets.gif
+xdotool key --delay 300 Escape
+wait "$comets_pid" || true
+comets_pid=""
+ls -l docs/screenshot.png docs/comets.gif
