@@ -62,16 +62,6 @@ TEST_F(SpawnTest, TakesFiveRandResultsInTheOrderSpeedLengthReachXY) {
     EXPECT_EQ(std::rand(), r[5]) << "spawning must consume exactly five rand() results";
 }
 
-TEST_F(SpawnTest, PositionFollowsTheCurrentScreenSize) {
-    use_screen_size(7, 3);
-    for (unsigned seed = 1; seed <= 50; ++seed) {
-        std::srand(seed);
-        const Comet comet = spawn_comet();
-        EXPECT_LT(comet.xs[0], 7);
-        EXPECT_LT(comet.ys[0], 3);
-    }
-}
-
 TEST_F(SpawnTest, SameSeedSpawnsTheSameSwarm) {
     auto spawn_all = [] {
         std::srand(77);

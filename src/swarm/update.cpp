@@ -45,14 +45,18 @@ void wander(Comet& comet) {
 // A soft limit: it takes back at most one unit per frame, so a steady pull can hold a
 // component above `max_speed`.
 void limit_speed(Comet& comet) {
-    if (comet.vx > comet.max_speed)
+    if (comet.vx > comet.max_speed) {
         comet.vx -= 1;
-    if (comet.vx < -comet.max_speed)
+    }
+    if (comet.vx < -comet.max_speed) {
         comet.vx += 1;
-    if (comet.vy > comet.max_speed)
+    }
+    if (comet.vy > comet.max_speed) {
         comet.vy -= 1;
-    if (comet.vy < -comet.max_speed)
+    }
+    if (comet.vy < -comet.max_speed) {
         comet.vy += 1;
+    }
 }
 
 // A head that left 0..extent (both ends inside) reverses and steps back to where it was.
