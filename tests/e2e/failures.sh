@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Start-up failures give a clear message and status 1, never a signal.
-# Needs REFUSE_GFX_MODE: a library that, preloaded, refuses every graphics mode.
+# Every start-up failure gives a clear message and status 1, never a signal.
+# Needs REFUSE_LIB: the library that, preloaded, refuses the call named by REFUSE.
 source "$(dirname "$0")/lib.sh"
-: "${REFUSE_GFX_MODE:?path of the refuse_gfx_mode library}"
+: "${REFUSE_LIB:?path of the refuse library}"
+
+# run_refused WHAT: runs the program with WHAT refused; leaves its status in $status.
+run_refused() {
+    status=0
+    REFUSE=$1 LD_PRELOAD=$REFUSE_LIB "$COMETS" >"$WORK/out" 2>"$WORK/err" || status=$?
+    [[ $status -eq 1 ]] || fail "with $1 refused: status $status, expected 1"
+}
 
 status=0
 env -u DISPLAY "$COMETS" >"$WORK/out" 2>"$WORK/err" || status=$?
@@ -11,8 +18,12 @@ grep -q "cannot start the Allegro library" "$WORK/err" || fail "with no display:
 [[ ! -s $WORK/out ]] || fail "with no display: unexpected standard output"
 
 start_xvfb
-status=0
-LD_PRELOAD=$REFUSE_GFX_MODE "$COMETS" >"$WORK/out" 2>"$WORK/err" || status=$?
-[[ $status -eq 1 ]] || fail "with no graphics mode: status $status, expected 1"
+run_refused gfx_mode
 [[ $(cat "$WORK/out") == "Unable to set GFX mode" ]] || fail "with no graphics mode: wrong message"
-echo "PASS: no display and no graphics mode both end with a message and status 1"
+
+run_refused bitmap
+grep -q "cannot allocate the 800x600 frame buffer" "$WORK/err" || fail "no frame buffer: no reason"
+
+run_refused memory
+grep -q "out of memory while spawning" "$WORK/err" || fail "out of memory: no reason given"
+echo "PASS: no display, no graphics mode, no frame buffer and no memory all end with status 1"

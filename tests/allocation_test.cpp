@@ -1,4 +1,4 @@
-// Replaces the global allocation functions so that a test can make one of them fail.
+// Replaces the global allocation functions so that a test can count them or make one fail.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,9 +11,11 @@
 namespace {
 // Allocations left before one fails; negative means never.
 int allocations_until_failure = -1;
+long allocations = 0;
 }  // namespace
 
 void* operator new(std::size_t size) {
+    ++allocations;
     if (allocations_until_failure == 0) {
         allocations_until_failure = -1;
         throw std::bad_alloc();
@@ -61,6 +63,33 @@ TEST(SpawnFailure, WithMemoryToSpareEverySlotIsSpawned) {
         EXPECT_TRUE(active[slot]);
         EXPECT_EQ(comets[slot].xs.size(), static_cast<std::size_t>(comets[slot].length));
     }
+}
+
+TEST(FrameLoop, AllocatesNothingFrameAfterFrame) {
+    start_headless_library();
+    use_screen_size(800, 600);
+    screen = create_bitmap(800, 600);
+    BITMAP* back_buffer = create_back_buffer();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_NE(back_buffer, nullptr);
+    CometTable comets;
+    ActiveTable active{};
+    std::srand(8);
+    ASSERT_TRUE(spawn_swarm(comets, active));
+
+    const long before = allocations;
+    for (int frame = 0; frame < 2000; ++frame) {
+        mouse_b = (frame / 100) % 4;  // pull, push, both and neither in turn
+        mouse_x = (frame * 7) % 800;
+        mouse_y = (frame * 3) % 600;
+        advance_swarm(comets, active, back_buffer);
+        present_frame(back_buffer);
+    }
+    EXPECT_EQ(allocations - before, 0);
+    release_all_input();
+    destroy_bitmap(back_buffer);
+    destroy_bitmap(screen);
+    screen = nullptr;
 }
 
 }  // namespace
