@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test. The end-to-end tests start their own Xvfb, so no
-# display is needed, and they leave no process behind. The unit tests then run once more
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# display is needed, and they leave no process behind; the install tests stage an install
+# and build the Debian package. Then the unit tests run once more under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build.sh
-scripts/deps.sh xvfb xdotool
+scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base
 (cd build && ctest --output-on-failure --parallel 2)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCOMETS_SANITIZE=ON \

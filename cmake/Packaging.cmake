@@ -1,0 +1,50 @@
+# Installs comets as a desktop program (binary, man page, menu entry, icon, AppStream
+# metadata, copyright and changelog) and describes its Debian package.
+include(GNUInstallDirs)
+
+set(COMETS_APP_ID org.example.comets)
+# Games live in their own directory on Debian (/usr/games), which is on every user's PATH.
+set(COMETS_INSTALL_GAMESDIR games CACHE PATH "Where the program is installed, under the prefix")
+
+# Debian ships man pages and changelogs gzipped; -n keeps the archives reproducible.
+find_program(GZIP gzip REQUIRED)
+foreach(file comets.6 changelog)
+    add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+        COMMAND ${GZIP} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/data/${file}
+                > ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/${file}
+        VERBATIM)
+endforeach()
+add_custom_target(compressed_docs ALL
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/comets.6.gz ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+
+install(TARGETS comets RUNTIME DESTINATION ${COMETS_INSTALL_GAMESDIR})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/comets.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES data/comets.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES data/comets.svg
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+install(FILES data/comets.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo
+    RENAME ${COMETS_APP_ID}.metainfo.xml)
+install(FILES data/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME comets)
+set(CPACK_PACKAGE_VENDOR "The comets developers")
+set(CPACK_PACKAGE_CONTACT "comets maintainers <maintainers@users.noreply.c-seed-0d38c661.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "swarm of comets to herd with the mouse")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+A full-screen graphics toy: 32 comets, each a chain of outlined discs
+shrinking along a fading trail and sprayed with sparkles, wander over an
+800x600 display, bounce off its edges and slowly change colour. The left
+mouse button pulls them towards the pointer, the right one pushes them
+away; P held freezes the picture and Esc quits.]=])
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends comes from the libraries the binary really links, through dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

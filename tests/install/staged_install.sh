@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder, as a package would under /usr, and checks the
+# tree: the program, its man page, menu entry, icon, AppStream metadata and docs, each
+# valid, and nothing else.   Usage: staged_install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
+cd "$stage/usr"
+
+expected="games/comets
+share/applications/comets.desktop
+share/doc/comets/changelog.gz
+share/doc/comets/copyright
+share/icons/hicolor/scalable/apps/comets.svg
+share/man/man6/comets.6.gz
+share/metainfo/org.example.comets.metainfo.xml"
+actual=$(find . -type f | sed 's|^\./||' | sort)
+[[ $actual == "$expected" ]] || fail "installed files differ:"$'\n'"$actual"
+
+[[ -x games/comets ]] || fail "the program is not executable"
+for file in $(find share -type f); do
+    [[ $(stat -c %a "$file") == 644 ]] || fail "$file has mode $(stat -c %a "$file")"
+done
+
+desktop-file-validate share/applications/comets.desktop || fail "invalid desktop entry"
+grep -qx "Exec=comets" share/applications/comets.desktop || fail "menu entry runs something else"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net --pedantic share/metainfo/org.example.comets.metainfo.xml ||
+        fail "invalid AppStream metadata"
+fi
+
+# The man page formats without a single warning, and says what a user needs.
+page=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -ww 2>&1 >/dev/null)
+[[ -z $page ]] || fail "man page warnings: $page"
+text=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -P-cbou 2>/dev/null)
+for topic in CONTROLS "EXIT STATUS" "Unable to set GFX mode" DISPLAY Esc; do
+    grep -q "$topic" <<<"$text" || fail "the man page does not mention $topic"
+done
+zcat share/doc/comets/changelog.gz | head -n 1 | grep -q "^comets (0.1.0)" || fail "changelog"
+echo "PASS: staged install holds the program, man page, menu entry, icon, metadata and docs"
