@@ -9,20 +9,11 @@ seconds=${1:-10}
 scripts/build.sh >/dev/null
 scripts/deps.sh xvfb xdotool
 
+source scripts/xvfb.sh
 work=$(mktemp -d)
-xvfb_pid="" comets_pid=""
-cleanup() {
-    [[ -n $comets_pid ]] && kill "$comets_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-until [[ -s $work/display ]]; do sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
+XVFB_PID="" comets_pid=""
+trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
+start_xvfb "$work"
 
 COUNT_FRAMES_FILE=$work/frames LD_PRELOAD=$PWD/build/bench/libcount_frames.so \
     build/comets >/dev/null &

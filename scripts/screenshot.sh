@@ -7,20 +7,11 @@ cd "$(dirname "$0")/.."
 scripts/build.sh
 scripts/deps.sh xvfb xdotool imagemagick
 
+source scripts/xvfb.sh
 work=$(mktemp -d)
-xvfb_pid="" comets_pid=""
-cleanup() {
-    [[ -n $comets_pid ]] && kill "$comets_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-until [[ -s $work/display ]]; do sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
+XVFB_PID="" comets_pid=""
+trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
+start_xvfb "$work"
 
 build/comets >/dev/null &
 comets_pid=$!
@@ -42,7 +33,7 @@ for i in $(seq -w 1 16); do
     sleep 0.08
 done
 convert -delay 8 -loop 0 "$work"/frame*.png -layers optimize -colors 128 docs/comets.gif
-xdotool key --delay 300 Escape
+xdotool keydown Escape sleep 0.3 keyup Escape
 wait "$comets_pid" || true
 comets_pid=""
 ls -l docs/screenshot.png docs/comets.gif

@@ -17,7 +17,7 @@ env -u DISPLAY "$COMETS" >"$WORK/out" 2>"$WORK/err" || status=$?
 grep -q "cannot start the Allegro library" "$WORK/err" || fail "with no display: no reason given"
 [[ ! -s $WORK/out ]] || fail "with no display: unexpected standard output"
 
-start_xvfb
+start_xvfb "$WORK"
 run_refused gfx_mode
 [[ $(cat "$WORK/out") == "Unable to set GFX mode" ]] || fail "with no graphics mode: wrong message"
 

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 seconds=${STORM_SECONDS:-30}
 keys=(p p p a z space Return Left Up F1 shift ctrl 1)
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 RANDOM=7  # the same storm every run
 events=0

@@ -6,21 +6,13 @@ set -euo pipefail
 : "${COMETS:?path of the comets program}"
 : "${X11_PROBE:?path of the x11_probe tool}"
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+
 WORK=$(mktemp -d)
 XVFB_PID=""
 COMETS_PID=""
 
-cleanup() {
-    if [[ -n $COMETS_PID ]] && kill -0 "$COMETS_PID" 2>/dev/null; then
-        kill -KILL "$COMETS_PID" 2>/dev/null || true
-    fi
-    if [[ -n $XVFB_PID ]]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'stop_pids "$COMETS_PID" "$XVFB_PID"; rm -rf "$WORK"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -28,19 +20,6 @@ fail() {
         [[ -s $WORK/$f ]] && { echo "--- program's std$f:" >&2; cat "$WORK/$f" >&2; echo >&2; }
     done
     exit 1
-}
-
-# Starts Xvfb on a display number it picks itself, so tests can run side by side.
-start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$WORK/display" \
-        >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    local tries=0
-    until [[ -s $WORK/display ]]; do
-        ((++tries < 100)) || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n 1 "$WORK/display")"
 }
 
 # Starts the program in the background with its output captured, then waits until it has

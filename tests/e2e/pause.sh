@@ -3,7 +3,7 @@
 # meanwhile is never seen; releasing P lets the picture go on.
 source "$(dirname "$0")/lib.sh"
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 xdotool mousemove 200 150
 sleep 0.5

@@ -2,7 +2,7 @@
 # A close request made while P is held ends the program only once P is released.
 source "$(dirname "$0")/lib.sh"
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 xdotool keydown p
 sleep 0.3

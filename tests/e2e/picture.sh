@@ -3,7 +3,7 @@
 # from one moment to the next.
 source "$(dirname "$0")/lib.sh"
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 sleep 1
 read -r first_hash lit colours < <(snapshot)

@@ -2,7 +2,7 @@
 # The program sets the mode, says which depth it got (no newline), and Esc ends it with 0.
 source "$(dirname "$0")/lib.sh"
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 out=$(cat "$WORK/out")
 [[ $out =~ ^GFX\ mode\ set\ with\ depth\ (32|24|16|15)\ bit$ ]] || fail "stdout was '$out'"

@@ -9,7 +9,7 @@ rss_kib() {
     awk '/^VmRSS:/ { print $2 }' "/proc/$COMETS_PID/status"
 }
 
-start_xvfb
+start_xvfb "$WORK"
 start_comets
 sleep "$settle"
 baseline=$(rss_kib)
