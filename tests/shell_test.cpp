@@ -61,13 +61,6 @@ TEST(GraphicsMode, NoDepthAcceptedReportsFailure) {
     EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32, 24, 16, 15}));
 }
 
-TEST(CloseHook, SetsTheQuitFlag) {
-    quit_requested = false;
-    close_hook();
-    EXPECT_TRUE(quit_requested);
-    quit_requested = false;
-}
-
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,9 +1,9 @@
-#include "swarm/comet.h"
-
 #include <allegro.h>
 
 #include <algorithm>
 #include <cstdlib>
+
+#include "swarm/comet.h"
 
 Comet spawn_comet() {
     Comet comet;
@@ -11,8 +11,6 @@ Comet spawn_comet() {
     comet.max_speed = std::rand() % 8 + 4;
     comet.length = std::rand() % 16 + 4;
     comet.reach = std::rand() % 64 + 96;
-    comet.vx = 0;
-    comet.vy = 0;
 
     const auto segments = static_cast<std::size_t>(comet.length);
     comet.colours.resize(segments);
