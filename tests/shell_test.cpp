@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <future>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
@@ -30,21 +30,28 @@ struct ModeLog {
     }
 };
 
-TEST(GraphicsMode, FirstAcceptedDepthWinsAndTheOthersAreNeverTried) {
-    ModeLog::accept_only(32);
+// Runs the mode choice with only `depth` accepted: whether a mode was set, and what was
+// printed.
+std::pair<bool, std::string> choose_mode_accepting(int depth) {
+    ModeLog::accept_only(depth);
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(set_graphics_mode(ModeLog::try_mode));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GFX mode set with depth 32 bit");
+    const bool chosen = set_graphics_mode(ModeLog::try_mode);
+    return {chosen, testing::internal::GetCapturedStdout()};
+}
+
+TEST(GraphicsMode, FirstAcceptedDepthWinsAndTheOthersAreNeverTried) {
+    const auto [chosen, printed] = choose_mode_accepting(32);
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(printed, "GFX mode set with depth 32 bit");
     EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32}));
     const std::vector<int> fullscreen_800_600 = {GFX_AUTODETECT_FULLSCREEN, 800, 600, 0, 0};
     EXPECT_EQ(ModeLog::requests.at(0), fullscreen_800_600);
 }
 
 TEST(GraphicsMode, FailuresBeforeTheAcceptedDepthAreSilent) {
-    ModeLog::accept_only(15);
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(set_graphics_mode(ModeLog::try_mode));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GFX mode set with depth 15 bit");
+    const auto [chosen, printed] = choose_mode_accepting(15);
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(printed, "GFX mode set with depth 15 bit");
     EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32, 24, 16, 15}));
     for (const std::vector<int>& request : ModeLog::requests) {
         EXPECT_EQ(request[0], GFX_AUTODETECT_FULLSCREEN) << "no other mode is ever tried";
@@ -54,10 +61,9 @@ TEST(GraphicsMode, FailuresBeforeTheAcceptedDepthAreSilent) {
 }
 
 TEST(GraphicsMode, NoDepthAcceptedReportsFailure) {
-    ModeLog::accept_only(8);
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(set_graphics_mode(ModeLog::try_mode));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to set GFX mode");
+    const auto [chosen, printed] = choose_mode_accepting(8);
+    EXPECT_FALSE(chosen);
+    EXPECT_EQ(printed, "Unable to set GFX mode");
     EXPECT_EQ(ModeLog::depths_tried, std::vector<int>({32, 24, 16, 15}));
 }
 
