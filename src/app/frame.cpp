@@ -1,5 +1,6 @@
 #include <allegro.h>
 
+#include "app/ending.h"
 #include "app/shell.h"
 
 void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
@@ -12,7 +13,8 @@ void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_b
 }
 
 void wait_while_paused() {
-    while (key[KEY_P]) {
+    // A signal is not a key the user pressed: whoever sent it may never release P.
+    while (key[KEY_P] && ending_signal() == 0) {
     }
 }
 
@@ -27,7 +29,7 @@ void present_frame(BITMAP* back_buffer) {
 
 void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
     // No frame pacing: frames follow each other as fast as they can be made.
-    while (!quit_requested && !key[KEY_ESC]) {
+    while (!quit_requested && !key[KEY_ESC] && ending_signal() == 0) {
         advance_swarm(comets, active, back_buffer);
         wait_while_paused();
         present_frame(back_buffer);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/ending.h"
 #include "app/shell.h"
 
 int main() {
@@ -27,10 +28,14 @@ int main() {
         return EXIT_FAILURE;
     }
 
-    // Main loop, until Esc or the close button.
+    // Main loop, until Esc, the close button or a signal.
     run_frame_loop(comets, active, back_buffer);
 
-    // Shutdown: the library closes itself down at exit.
+    // Shutdown: after a signal, here and by that signal; otherwise the library closes
+    // itself down at exit.
+    if (const int signal_number = ending_signal(); signal_number != 0) {
+        end_by_signal(signal_number);
+    }
     return EXIT_SUCCESS;
 }
 END_OF_MAIN()

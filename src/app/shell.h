@@ -14,7 +14,8 @@ extern std::atomic<bool> quit_requested;
 // Registered as the window's close-button callback.
 void close_hook();
 
-// Starts the library, its timer, mouse and keyboard, and registers close_hook.
+// Starts the library, its timer, mouse and keyboard, registers close_hook and installs the
+// handlers for the ways the program is told to end from outside.
 // On failure says why on standard error and returns false.
 bool start_library();
 
@@ -45,12 +46,12 @@ bool spawn_swarm(CometTable& comets, ActiveTable& active);
 // slot is touched, so later slots cover earlier ones.
 void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer);
 
-// Busy-waits while P is held; nothing else is looked at meanwhile.
+// Busy-waits while P is held; only a signal to end cuts it short.
 void wait_while_paused();
 
 // Lays the pointer over the buffer, copies it to the screen, takes the pointer off again
 // and clears the buffer for the next frame.
 void present_frame(BITMAP* back_buffer);
 
-// Runs frames until the close button or Esc, both tested at the top of each pass.
+// Runs frames until the close button, Esc or a signal to end, tested at the top of each pass.
 void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer);

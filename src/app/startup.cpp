@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/ending.h"
 #include "app/shell.h"
 
 std::atomic<bool> quit_requested{false};
@@ -21,6 +22,7 @@ bool start_library() {
                                               : "no system driver (is an X display available?)");
         return false;
     }
+    install_ending_handlers();
     install_timer();
     install_mouse();
     install_keyboard();

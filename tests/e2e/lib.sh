@@ -23,7 +23,8 @@ fail() {
 }
 
 # Starts the program in the background with its output captured, then waits until it has
-# set the graphics mode (its message is on standard output).
+# set the graphics mode (its message is on standard output) and lets frames go by for $1
+# seconds (0.5 by default).
 start_comets() {
     "$COMETS" >"$WORK/out" 2>"$WORK/err" &
     COMETS_PID=$!
@@ -33,7 +34,7 @@ start_comets() {
         ((++tries < 100)) || fail "no graphics mode message after 10 s"
         sleep 0.1
     done
-    sleep 0.5  # let a few frames go by
+    sleep "${1:-0.5}"
 }
 
 # Holds a key down for a moment, as a person does: a press and release that arrive

@@ -19,10 +19,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) =~ ^.+\ \<.+@.+\>$ ]] || fail "Maintainer: $(field Maintainer)"
 [[ $(field Description) == "swarm of comets to herd with the mouse"$'\n'* ]] ||
     fail "Description: $(field Description)"
-# Depends must come from what the binary links: Allegro, the C and C++ run-times.
+# Depends must come from what the binary links: Allegro, Xlib, the C and C++ run-times.
 depends=$(field Depends)
-for library in liballegro4.4 libc6 libstdc++6; do
-    [[ $depends == *"$library ("* ]] || fail "Depends lacks $library: $depends"
+names=", $(sed 's/ ([^)]*)//g' <<<"$depends"), "
+for library in liballegro4.4 libx11-6 libc6 libstdc++6; do
+    [[ $names == *", $library, "* ]] || fail "Depends lacks $library: $depends"
 done
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)

@@ -37,7 +37,7 @@ fi
 page=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -ww 2>&1 >/dev/null)
 [[ -z $page ]] || fail "man page warnings: $page"
 text=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -P-cbou 2>/dev/null)
-for topic in CONTROLS "EXIT STATUS" "Unable to set GFX mode" DISPLAY Esc; do
+for topic in CONTROLS "EXIT STATUS" "Unable to set GFX mode" DISPLAY Esc SIGTERM 143; do
     grep -q "$topic" <<<"$text" || fail "the man page does not mention $topic"
 done
 zcat share/doc/comets/changelog.gz | head -n 1 | grep -q "^comets (0.1.0)" || fail "changelog"

@@ -1,6 +1,8 @@
 // A small X client for the end-to-end tests.
 //   x11_probe close NAME   asks every window called NAME to close, as a window manager's
 //                          close button does (a WM_DELETE_WINDOW message)
+//   x11_probe kill NAME    has the server cut off the clients owning windows called NAME,
+//                          as xkill does
 //   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
 //                          root window, so two moments of the display can be compared
 #include <X11/Xlib.h>
@@ -38,11 +40,25 @@ std::vector<Window> windows_named(Display* display, Window parent, const char* n
     return found;
 }
 
+// Applies `act` to every window called `name`; 1, after a message, when there is none.
+template <typename Action>
+int on_windows_named(Display* display, const char* name, Action act) {
+    const std::vector<Window> targets = windows_named(display, DefaultRootWindow(display), name);
+    for (const Window window : targets) {
+        act(window);
+    }
+    XSync(display, False);
+    if (targets.empty()) {
+        std::fprintf(stderr, "x11_probe: no window called %s\n", name);
+        return 1;
+    }
+    return 0;
+}
+
 int close_windows(Display* display, const char* name) {
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    const std::vector<Window> targets = windows_named(display, DefaultRootWindow(display), name);
-    for (const Window window : targets) {
+    return on_windows_named(display, name, [&](Window window) {
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = window;
@@ -51,13 +67,11 @@ int close_windows(Display* display, const char* name) {
         event.xclient.data.l[0] = static_cast<long>(delete_window);
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, window, False, NoEventMask, &event);
-    }
-    XSync(display, False);
-    if (targets.empty()) {
-        std::fprintf(stderr, "x11_probe: no window called %s\n", name);
-        return 1;
-    }
-    return 0;
+    });
+}
+
+int kill_clients(Display* display, const char* name) {
+    return on_windows_named(display, name, [&](Window window) { XKillClient(display, window); });
 }
 
 int snapshot(Display* display) {
@@ -98,10 +112,12 @@ int main(int argc, char** argv) {
     int status = 2;
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         status = close_windows(display, argv[2]);
+    } else if (argc == 3 && std::strcmp(argv[1], "kill") == 0) {
+        status = kill_clients(display, argv[2]);
     } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
         status = snapshot(display);
     } else {
-        std::fprintf(stderr, "usage: x11_probe close NAME | x11_probe snapshot\n");
+        std::fprintf(stderr, "usage: x11_probe close|kill NAME | x11_probe snapshot\n");
     }
     XCloseDisplay(display);
     return status;

@@ -1,0 +1,69 @@
+#include "app/ending.h"
+
+#include <X11/Xlib.h>
+#include <allegro.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+std::atomic<int> received_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "written from a signal handler");
+
+// Only records the signal. The handler may interrupt the frame loop or the library's input
+// thread halfway through their work, so shutting anything down from here is unsafe; the
+// frame loop sees the signal at the top of its next pass.
+void record_signal(int signal_number) {
+    received_signal.store(signal_number, std::memory_order_relaxed);
+}
+
+void catch_signal(int signal_number) {
+    struct sigaction action {};
+    action.sa_handler = record_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal_number, &action, nullptr);
+}
+
+bool ignored(int signal_number) {
+    struct sigaction current {};
+    sigaction(signal_number, nullptr, &current);
+    return current.sa_handler == SIG_IGN;
+}
+
+// Called by Xlib, on whichever thread noticed, when the connection to the display breaks.
+// Returning would let Xlib call exit, and the library's exit-time shutdown would then wait
+// for ever on the dead connection; so the process ends here, with calls that are safe while
+// another thread is stopped halfway through its work.
+int display_lost(Display*) {
+    static const char message[] = "comets: lost the connection to the X display\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    _exit(EXIT_FAILURE);
+}
+
+}  // namespace
+
+void install_ending_handlers() {
+    catch_signal(SIGINT);
+    catch_signal(SIGTERM);
+    if (!ignored(SIGHUP)) {
+        catch_signal(SIGHUP);
+    }
+    XSetIOErrorHandler(display_lost);
+}
+
+int ending_signal() {
+    return received_signal.load(std::memory_order_relaxed);
+}
+
+void end_by_signal(int signal_number) {
+    allegro_exit();
+    // The library's shutdown put back the handlers it found at start-up, which may have
+    // ignored the signal.
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+    _exit(128 + signal_number);  // the default action of these signals ends the process
+}

@@ -1,0 +1,17 @@
+// Ending on a request from outside the program: SIGINT, SIGTERM and SIGHUP from the terminal,
+// `kill` or the session, and the loss of the connection to the X display.
+#pragma once
+
+// Takes SIGINT, SIGTERM and SIGHUP over from the library (a SIGHUP ignored from the start, as
+// under nohup, stays ignored) and has a lost X display end the program. Call right after
+// allegro_init, which installs handlers of its own.
+void install_ending_handlers();
+
+// The signal that asked the program to end, or 0 while none has. One atomic read, cheap
+// enough for every pass of the frame loop.
+int ending_signal();
+
+// Shuts the library down on this thread, so the display mode is given back, then ends the
+// process by `signal_number` with its default action, so the parent sees it ended by that
+// signal.
+[[noreturn]] void end_by_signal(int signal_number);
