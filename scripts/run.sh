@@ -11,5 +11,5 @@ Run it from a desktop session, or under a virtual display:
 MSG
     exit 1
 fi
-scripts/build.sh
+scripts/build.sh program
 exec build/comets
