@@ -3,16 +3,20 @@
 include(GNUInstallDirs)
 
 set(COMETS_APP_ID org.example.comets)
+# The project's one contact: the package's maintainer, the changelog and the copyright file.
+set(COMETS_CONTACT "The comets developers <comets@example.org>")
+configure_file(data/copyright.in copyright @ONLY)
+configure_file(data/changelog.in changelog @ONLY)
 # Games live in their own directory on Debian (/usr/games), which is on every user's PATH.
 set(COMETS_INSTALL_GAMESDIR games CACHE PATH "Where the program is installed, under the prefix")
 
 # Debian ships man pages and changelogs gzipped; -n keeps the archives reproducible.
 find_program(GZIP gzip REQUIRED)
-foreach(file comets.6 changelog)
+foreach(source ${CMAKE_CURRENT_SOURCE_DIR}/data/comets.6 ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+    get_filename_component(file ${source} NAME)
     add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
-        COMMAND ${GZIP} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/data/${file}
-                > ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
-        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/${file}
+        COMMAND ${GZIP} -9 -n -c ${source} > ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+        DEPENDS ${source}
         VERBATIM)
 endforeach()
 add_custom_target(compressed_docs ALL
@@ -26,13 +30,13 @@ install(FILES data/comets.svg
 install(FILES data/comets.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo
     RENAME ${COMETS_APP_ID}.metainfo.xml)
-install(FILES data/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME comets)
 set(CPACK_PACKAGE_VENDOR "The comets developers")
-set(CPACK_PACKAGE_CONTACT "comets maintainers <maintainers@users.noreply.c-seed-0d38c661.example>")
+set(CPACK_PACKAGE_CONTACT "${COMETS_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "swarm of comets to herd with the mouse")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 A full-screen graphics toy: 32 comets, each a chain of outlined discs
@@ -47,4 +51,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the libraries the binary really links, through dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Reproducible packages: fixed file times (PackageDate.cmake) and directory modes that do
+# not depend on the builder's umask.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageDate.cmake)
+set(CPACK_COMETS_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)

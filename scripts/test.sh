@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build.sh
-scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base
+scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base \
+    diffoscope-minimal
 (cd build && ctest --output-on-failure --parallel 2)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCOMETS_SANITIZE=ON \

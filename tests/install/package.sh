@@ -1,22 +1,46 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks its control fields, its file list and lintian's
-# verdict.   Usage: package.sh BUILD_DIR
+# Builds the Debian package twice, from two copies of the source tree in different folders
+# a moment apart, and checks that both are the same to the byte; then checks the package's
+# control fields, its file list and lintian's verdict.   Usage: package.sh SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
+source_dir=$(cd "$1" && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 ||
-    { cat "$out/cpack.log" >&2; fail "cpack failed"; }
-deb=$(ls "$out"/comets_*.deb)
+# build_copy FOLDER: copies the tree (its history included, as a clone has it, and no build
+# folders) into FOLDER, builds the program there and packs it.
+build_copy() {
+    mkdir -p "$1"
+    tar -C "$source_dir" --exclude='./build*' --exclude=./out -cf - . | tar -C "$1" -xf -
+    {
+        cmake -S "$1" -B "$1/build" -DCOMETS_BUILD_TESTS=OFF -DCOMETS_BUILD_BENCH=OFF &&
+            cmake --build "$1/build" --parallel "$(nproc)" &&
+            (cd "$1/build" && umask 022 && cpack -G DEB)
+    } >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; fail "building in $1 failed"; }
+}
+
+build_copy "$out/first"
+sleep 1
+build_copy "$out/a/second/folder"
+deb=$(ls "$out"/first/build/comets_*.deb)
+other=$out/a/second/folder/build/$(basename "$deb")
+if ! cmp -s "$deb" "$other"; then
+    if command -v diffoscope >/dev/null; then
+        diffoscope "$deb" "$other" >&2 || true
+    else
+        cmp -l "$deb" "$other" | head >&2 || true
+    fi
+    fail "two builds of the same tree gave different packages"
+fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == comets ]] || fail "Package: $(field Package)"
 [[ $(field Version) == 0.1.0 ]] || fail "Version: $(field Version)"
 [[ $(field Section) == games ]] || fail "Section: $(field Section)"
 [[ $(field Architecture) == "$(dpkg --print-architecture)" ]] || fail "Architecture"
-[[ $(field Maintainer) =~ ^.+\ \<.+@.+\>$ ]] || fail "Maintainer: $(field Maintainer)"
+[[ $(field Maintainer) == "The comets developers <comets@example.org>" ]] ||
+    fail "Maintainer: $(field Maintainer)"
 [[ $(field Description) == "swarm of comets to herd with the mouse"$'\n'* ]] ||
     fail "Description: $(field Description)"
 # Depends must come from what the binary links: Allegro, Xlib, the C and C++ run-times.
@@ -41,4 +65,4 @@ if command -v lintian >/dev/null; then
     report=$(lintian --fail-on error,warning "$deb" 2>&1) || verdict=$?
     [[ $verdict -eq 0 ]] || fail "lintian reports problems:"$'\n'"$report"
 fi
-echo "PASS: $(basename "$deb"): Depends: $depends"
+echo "PASS: $(basename "$deb") built twice, the same to the byte; Depends: $depends"

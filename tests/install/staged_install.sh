@@ -41,4 +41,7 @@ for topic in CONTROLS "EXIT STATUS" "Unable to set GFX mode" DISPLAY Esc SIGTERM
     grep -q "$topic" <<<"$text" || fail "the man page does not mention $topic"
 done
 zcat share/doc/comets/changelog.gz | head -n 1 | grep -q "^comets (0.1.0)" || fail "changelog"
+grep -q "^License: Expat" share/doc/comets/copyright &&
+    grep -q "Permission is hereby granted, free of charge" share/doc/comets/copyright ||
+    fail "the copyright file does not carry the licence"
 echo "PASS: staged install holds the program, man page, menu entry, icon, metadata and docs"
