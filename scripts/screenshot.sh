@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs comets for a few seconds on a private virtual display, herds the swarm with the
-# pointer, and saves docs/screenshot.png and a short docs/comets.gif.
+# Runs comets on a private virtual display and herds the swarm with the pointer: a pull,
+# then a push. Saves docs/comets.gif, 150 consecutive frames of it played at 30 frames per
+# second, and docs/screenshot.png, the last of them at full size. The frames are saved by a
+# library preloaded in front of the program's copy to the screen (bench/save_frames.c), so
+# the program runs unchanged.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,27 +16,26 @@ XVFB_PID="" comets_pid=""
 trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
 start_xvfb "$work"
 
-build/comets >/dev/null &
+frames=150
+last=$work/frame$(printf %04d $frames).ppm
+xdotool mousemove 400 300
+# Free-running for 3 s first: colours start black and drift in.
+SAVE_FRAMES_DIR=$work SAVE_FRAMES_AFTER=3 SAVE_FRAMES_COUNT=$frames \
+    LD_PRELOAD=$PWD/build/bench/libsave_frames.so build/comets >/dev/null &
 comets_pid=$!
-sleep 2  # colours start black and drift: give them time to show
+until [[ -e $work/frame0001.ppm ]]; do sleep 0.01; done
 
-# Pull the swarm towards a few points, then push it away from the last one.
-for point in "200 150" "600 200" "400 450"; do
-    xdotool mousemove $point mousedown 1
-    sleep 0.7
-    xdotool mouseup 1
-done
-xdotool mousedown 3
-sleep 0.3
-xdotool mouseup 3
-
-import -window root docs/screenshot.png
-for i in $(seq -w 1 16); do
-    import -window root -resize 50% "$work/frame$i.png"
-    sleep 0.08
-done
-convert -delay 8 -loop 0 "$work"/frame*.png -layers optimize -colors 128 docs/comets.gif
+# From here the program shows 30 frames per second: 1 s of wandering, a 2 s pull, a 1.5 s
+# push, then the rest free.
+sleep 1
+xdotool mousedown 1 sleep 2 mouseup 1
+xdotool mousedown 3 sleep 1.5 mouseup 3
+until [[ -e $last ]]; do sleep 0.1; done
 xdotool keydown Escape sleep 0.3 keyup Escape
 wait "$comets_pid" || true
 comets_pid=""
+
+convert "$last" docs/screenshot.png
+convert -delay 1x30 -loop 0 "$work"/frame*.ppm -resize 50% +dither -colors 96 \
+    -layers optimize docs/comets.gif
 ls -l docs/screenshot.png docs/comets.gif
