@@ -17,25 +17,33 @@ trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
 start_xvfb "$work"
 
 frames=150
-last=$work/frame$(printf %04d $frames).ppm
+frame() { printf '%s/frame%04d.ppm' "$work" "$1"; }
 xdotool mousemove 400 300
 # Free-running for 3 s first: colours start black and drift in.
 SAVE_FRAMES_DIR=$work SAVE_FRAMES_AFTER=3 SAVE_FRAMES_COUNT=$frames \
     LD_PRELOAD=$PWD/build/bench/libsave_frames.so build/comets >/dev/null &
 comets_pid=$!
-until [[ -e $work/frame0001.ppm ]]; do sleep 0.01; done
+
+# saved N: waits until frame N has been saved, or fails if the program has ended.
+saved() {
+    until [[ -e $(frame "$1") ]]; do
+        kill -0 "$comets_pid" 2>/dev/null || { echo "comets ended before frame $1" >&2; exit 1; }
+        sleep 0.01
+    done
+}
+saved 1
 
 # From here the program shows 30 frames per second: 1 s of wandering, a 2 s pull, a 1.5 s
 # push, then the rest free.
 sleep 1
 xdotool mousedown 1 sleep 2 mouseup 1
 xdotool mousedown 3 sleep 1.5 mouseup 3
-until [[ -e $last ]]; do sleep 0.1; done
+saved "$frames"  # complete once the program has ended
 xdotool keydown Escape sleep 0.3 keyup Escape
 wait "$comets_pid" || true
 comets_pid=""
 
-convert "$last" docs/screenshot.png
+convert "$(frame "$frames")" docs/screenshot.png
 convert -delay 1x30 -loop 0 "$work"/frame*.ppm -resize 50% +dither -colors 96 \
     -layers optimize docs/comets.gif
 ls -l docs/screenshot.png docs/comets.gif
