@@ -9,15 +9,12 @@ trap 'rm -rf "$out"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # build_copy FOLDER: copies the tree (its history included, as a clone has it, and no build
-# folders) into FOLDER, builds the program there and packs it.
+# folders) into FOLDER and packs it there with the README's command.
 build_copy() {
     mkdir -p "$1"
     tar -C "$source_dir" --exclude='./build*' --exclude=./out -cf - . | tar -C "$1" -xf -
-    {
-        cmake -S "$1" -B "$1/build" -DCOMETS_BUILD_TESTS=OFF -DCOMETS_BUILD_BENCH=OFF &&
-            cmake --build "$1/build" --parallel "$(nproc)" &&
-            (cd "$1/build" && umask 022 && cpack -G DEB)
-    } >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; fail "building in $1 failed"; }
+    "$1/scripts/package.sh" >"$out/build.log" 2>&1 ||
+        { cat "$out/build.log" >&2; fail "building in $1 failed"; }
 }
 
 build_copy "$out/first"
