@@ -28,6 +28,15 @@ void catch_signal(int signal_number) {
     sigaction(signal_number, &action, nullptr);
 }
 
+sigset_t ending_signals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    return signals;
+}
+
 bool ignored(int signal_number) {
     struct sigaction current {};
     sigaction(signal_number, nullptr, &current);
@@ -46,6 +55,11 @@ int display_lost(Display*) {
 
 }  // namespace
 
+void hold_ending_signals() {
+    const sigset_t signals = ending_signals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 void install_ending_handlers() {
     catch_signal(SIGINT);
     catch_signal(SIGTERM);
@@ -53,6 +67,9 @@ void install_ending_handlers() {
         catch_signal(SIGHUP);
     }
     XSetIOErrorHandler(display_lost);
+    // A signal held since hold_ending_signals is delivered now, to the handler above.
+    const sigset_t signals = ending_signals();
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 int ending_signal() {

@@ -15,6 +15,7 @@ void close_hook() {
 }
 
 bool start_library() {
+    hold_ending_signals();
     if (allegro_init() != 0) {
         // Without a system driver every later call would crash, so stop here.
         std::fprintf(stderr, "comets: cannot start the Allegro library: %s\n",

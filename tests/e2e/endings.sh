@@ -2,6 +2,7 @@
 # The ways a healthy program is told to end from outside, each tried ENDING_RUNS times (3 by
 # default: races hide in single runs), at a random moment, running or with P held:
 #   SIGINT, SIGTERM, SIGHUP     ended by that very signal: status 130, 143, 129
+#   SIGTERM during start-up     the same, though the library installs handlers of its own
 #   X server killed             status 1 and one line of its own on standard error
 #   client killed by the server (as xkill does): the same
 #   logout                      SIGTERM to the program and its X server at once: 143 or 1
@@ -53,6 +54,20 @@ signal_case() {
     ((++cases))
 }
 
+# startup_case: SIGTERM within the first 100 ms, while the library may be starting; five
+# times, as the window is narrow.
+startup_case() {
+    for _ in 1 2 3 4 5; do
+        "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+        COMETS_PID=$!
+        sleep "0.0$((RANDOM % 10))"
+        kill -TERM "$COMETS_PID"
+        await_end "SIGTERM during start-up"
+        [[ $status -eq 143 ]] || fail "SIGTERM during start-up: status $status, expected 143"
+        ((++cases))
+    done
+}
+
 # display_case HOW PAUSED: the connection to the display is lost; HOW is server or client.
 display_case() {
     local name="X $1 killed$(label "$2")"
@@ -89,6 +104,7 @@ for ((run = 1; run <= runs; run++)); do
         signal_case HUP 129 "$paused"
         display_case server "$paused"
     done
+    startup_case
     display_case client 0
     logout_case
 done

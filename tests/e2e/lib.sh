@@ -26,6 +26,9 @@ fail() {
 # set the graphics mode (its message is on standard output) and lets frames go by for $1
 # seconds (0.5 by default).
 start_comets() {
+    # Emptied here, not only by the redirection: that happens in the new process, maybe after
+    # the first look below, which would then find an earlier run's message.
+    : >"$WORK/out"
     "$COMETS" >"$WORK/out" 2>"$WORK/err" &
     COMETS_PID=$!
     local tries=0
