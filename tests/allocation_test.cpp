@@ -1,6 +1,7 @@
 // Replaces the global allocation functions so that a test can count them or make one fail.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -12,28 +13,97 @@ namespace {
 // Allocations left before one fails; negative means never.
 int allocations_until_failure = -1;
 long allocations = 0;
-}  // namespace
 
-void* operator new(std::size_t size) {
+// Every replaceable form of new funnels into this one, so that whatever part of the test
+// program allocates (the code under test, the library or the test framework) is counted,
+// and every form of delete frees it alike: under AddressSanitizer, a block taken from one
+// allocator and freed through another would be reported as a mismatch.
+void* counted_allocation(std::size_t size, std::size_t alignment) {
     ++allocations;
     if (allocations_until_failure == 0) {
         allocations_until_failure = -1;
-        throw std::bad_alloc();
+        return nullptr;
     }
     if (allocations_until_failure > 0) {
         --allocations_until_failure;
     }
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    if (alignment <= alignof(std::max_align_t)) {
+        return std::malloc(size == 0 ? 1 : size);
+    }
+    // aligned_alloc wants a size that is a multiple of the alignment.
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+}
+
+void* throwing_allocation(std::size_t size, std::size_t alignment) {
+    if (void* block = counted_allocation(size, alignment)) {
         return block;
     }
     throw std::bad_alloc();
 }
 
+constexpr std::size_t plain = alignof(std::max_align_t);
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return throwing_allocation(size, plain);
+}
+void* operator new[](std::size_t size) {
+    return throwing_allocation(size, plain);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_allocation(size, plain);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_allocation(size, plain);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    return throwing_allocation(size, static_cast<std::size_t>(alignment));
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return throwing_allocation(size, static_cast<std::size_t>(alignment));
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return counted_allocation(size, static_cast<std::size_t>(alignment));
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return counted_allocation(size, static_cast<std::size_t>(alignment));
+}
+
 void operator delete(void* block) noexcept {
     std::free(block);
 }
-
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
 void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::align_val_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t, std::align_val_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
     std::free(block);
 }
 
