@@ -40,11 +40,29 @@ field() { dpkg-deb -f "$deb" "$1"; }
     fail "Maintainer: $(field Maintainer)"
 [[ $(field Description) == "swarm of comets to herd with the mouse"$'\n'* ]] ||
     fail "Description: $(field Description)"
-# Depends must come from what the binary links: Allegro, Xlib, the C and C++ run-times.
+# Depends must come from what the binary links: Allegro, Xlib, the C and C++ run-times, each
+# named as the package that provides it on this release (Allegro's name changed with the
+# 64-bit time_t transition, for one).
+provider() {
+    local path
+    path=$(ldd "$out/first/build/comets" | awk -v so="$1" '$1 == so { print $3 }')
+    [[ -n $path ]] || fail "the program does not link $1"
+    # Packages name a library by the folder they ship it in, /lib or /usr/lib, and by its
+    # link name or its file's; ldd gives whichever the loader found.
+    local candidate owner
+    for candidate in "$path" "$(realpath "$(dirname "$path")")/${path##*/}" "$(realpath "$path")"; do
+        if owner=$(dpkg -S "$candidate" 2>/dev/null); then
+            echo "${owner%%[:,]*}"
+            return
+        fi
+    done
+    fail "no installed package provides $path"
+}
 depends=$(field Depends)
 names=", $(sed 's/ ([^)]*)//g' <<<"$depends"), "
-for library in liballegro4.4 libx11-6 libc6 libstdc++6; do
-    [[ $names == *", $library, "* ]] || fail "Depends lacks $library: $depends"
+for library in liballeg.so.4.4 libX11.so.6 libc.so.6 libstdc++.so.6; do
+    package=$(provider "$library")
+    [[ $names == *", $package, "* ]] || fail "Depends lacks $package (for $library): $depends"
 done
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
