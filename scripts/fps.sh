@@ -15,8 +15,10 @@ XVFB_PID="" comets_pid=""
 trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
 start_xvfb "$work"
 
-COUNT_FRAMES_FILE=$work/frames LD_PRELOAD=$PWD/build/bench/libcount_frames.so \
-    build/comets >/dev/null &
+# The loader splits LD_PRELOAD at spaces and colons, with no escape, so a path that may hold
+# them never goes there: the library is opened on a descriptor and preloaded by its name.
+COUNT_FRAMES_FILE=$work/frames LD_PRELOAD=/proc/self/fd/7 \
+    build/comets 7<build/bench/libcount_frames.so >/dev/null &
 comets_pid=$!
 sleep "$seconds"
 xdotool keydown Escape sleep 0.3 keyup Escape

@@ -20,8 +20,9 @@ frames=150
 frame() { printf '%s/frame%04d.ppm' "$work" "$1"; }
 xdotool mousemove 400 300
 # Free-running for 3 s first: colours start black and drift in.
+# Preloaded through a descriptor, as in scripts/fps.sh: LD_PRELOAD splits paths at spaces.
 SAVE_FRAMES_DIR=$work SAVE_FRAMES_AFTER=3 SAVE_FRAMES_COUNT=$frames \
-    LD_PRELOAD=$PWD/build/bench/libsave_frames.so build/comets >/dev/null &
+    LD_PRELOAD=/proc/self/fd/7 build/comets 7<build/bench/libsave_frames.so >/dev/null &
 comets_pid=$!
 
 # saved N: waits until frame N has been saved, or fails if the program has ended.
