@@ -21,10 +21,7 @@ limit=40m  # the whole run inside; its tests have limits of their own, well belo
 
 scripts/deps.sh mmdebstrap git
 
-# The archive this machine installs from: never a host written into the repo.
-mirror=$(apt-get indextargets --format '$(ORIGIN) $(CODENAME) $(REPO_URI)' 'Identifier: Packages' |
-    awk '$1 == "Debian" && $2 !~ /-/ { print $3; exit }')
-[[ -n $mirror ]] || { echo "test-release: no Debian archive in this machine's apt sources" >&2; exit 1; }
+mirror=$(scripts/archive.sh)
 
 root=$(mktemp -d -t "comets-$release.XXXXXX")
 # Everything inside ran in namespaces that are gone by now; this only makes sure. Processes
