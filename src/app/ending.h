@@ -1,5 +1,7 @@
 // Ending on a request from outside the program: SIGINT, SIGTERM and SIGHUP from the terminal,
-// `kill` or the session, and the loss of the connection to the X display.
+// `kill` or the session, and the loss of the connection to the X display. One file per
+// platform: ending_unix.cpp does all of that; on Windows, which asks through the window,
+// ending_windows.cpp has nothing to do.
 #pragma once
 
 // Holds SIGINT, SIGTERM and SIGHUP back until install_ending_handlers. Call before

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Cross-builds comets for Windows from the same source, with Debian's MinGW-w64 (32-bit: see
+# cmake/mingw-i686.cmake). First Allegro 4.4.3.1 as a static library, from the upstream
+# tarball in Debian's archive (its checksum checked) with the mends in scripts/windows/
+# applied; then comets.exe, which needs no DLL beyond Windows' own. Packs it with the README
+# and the licences into build-windows/comets-VERSION-windows.zip, the same to the byte for
+# the same commit. Everything it fetches or makes stays in build-windows/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh cmake make patch zip git g++-mingw-w64-i686-win32
+
+out=$PWD/build-windows
+tarball=allegro4.4_4.4.3.1.orig.tar.gz
+tarball_sha256=ec19dbc9a021244582b4819b3583ee594b50141f9fcf6944a4ed8069cbf8d4d4
+source=$out/src/allegro-4.4.3.1
+toolchain=$PWD/cmake/mingw-i686.cmake
+mkdir -p "$out"
+
+# The library is built again only when the tarball, a mend or the toolchain changes.
+recipe=$(cat scripts/windows/*.patch "$toolchain" | sha256sum)
+recipe="$tarball_sha256 ${recipe%% *}"
+if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
+    if ! echo "$tarball_sha256  $out/$tarball" | sha256sum --check --status 2>/dev/null; then
+        echo "build-windows: fetching $tarball"
+        rm -f "$out/$tarball"
+        # apt's own downloader: present wherever apt is, and it checks the hash.
+        /usr/lib/apt/apt-helper -o Debug::NoDropPrivs=true download-file \
+            "$(scripts/archive.sh)/pool/main/a/allegro4.4/$tarball" "$out/$tarball" \
+            "SHA256:$tarball_sha256" >/dev/null
+    fi
+    rm -rf "$out/src" "$out/allegro-build" "$out/allegro"
+    mkdir -p "$out/src"
+    tar -C "$out/src" -xzf "$out/$tarball"
+    for mend in scripts/windows/*.patch; do
+        patch --quiet -p1 -d "$source" <"$mend"
+    done
+
+    echo "build-windows: building Allegro (log: build-windows/allegro-build.log)"
+    # Only the library itself. Its release build records no source path (only its debug build
+    # uses __FILE__), so the folder it is built in does not reach the program.
+    if ! {
+        cmake -S "$source" -B "$out/allegro-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out/allegro" -DSHARED=off \
+            -DWANT_EXAMPLES=off -DWANT_TOOLS=off -DWANT_TESTS=off -DWANT_DOCS=off \
+            -DWANT_ALLEGROGL=off -DWANT_LOADPNG=off -DWANT_LOGG=off -DWANT_JPGALLEG=off
+        cmake --build "$out/allegro-build" --parallel "$(nproc)"
+        cmake --install "$out/allegro-build"
+    } >"$out/allegro-build.log" 2>&1; then
+        tail -n 30 "$out/allegro-build.log" >&2
+        exit 1
+    fi
+    cp "$source/docs/txt/license.txt" "$out/allegro/allegro-licence.txt"
+    echo "$recipe" >"$out/allegro/recipe"
+fi
+
+echo "build-windows: building comets.exe"
+cmake -S . -B "$out/comets" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DALLEGRO_ROOT="$out/allegro" >/dev/null
+cmake --build "$out/comets" --parallel "$(nproc)"
+
+# The zip: fixed file times and modes, a fixed order, no owner, and times taken as UTC (a
+# zip stores local time), so that the same commit always gives the same bytes.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
+name=comets-$version-windows
+rm -rf "$out/stage" "$out/$name.zip"
+cmake --install "$out/comets" --prefix "$out/stage/$name" >/dev/null
+files=(comets.exe README.md LICENSE.txt allegro-licence.txt)
+(
+    cd "$out/stage"
+    chmod 644 "${files[@]/#/$name/}"
+    chmod 755 "$name/comets.exe"
+    touch -d "@${SOURCE_DATE_EPOCH:-$(git -C "$OLDPWD" log -1 --format=%ct)}" "${files[@]/#/$name/}"
+    TZ=UTC zip -X -q "$out/$name.zip" "${files[@]/#/$name/}"
+)
+echo "build-windows: build-windows/$name.zip"
