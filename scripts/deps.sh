@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages named on the command line that are not installed yet.
-# Uses sudo when not run as root; does nothing (and needs no network) when all are there.
+# Uses sudo when not run as root; does nothing (and needs no network) when all are there. A
+# name may carry an architecture (wine32:i386), which is then enabled if it is not yet.
 set -euo pipefail
 
 missing=()
@@ -17,6 +18,14 @@ if [[ $(id -u) -ne 0 ]]; then
     as_root=(sudo)
 fi
 echo "deps: installing ${missing[*]}"
+# A package of another architecture (wine32:i386) needs that architecture enabled first.
+for package in "${missing[@]}"; do
+    architecture=${package#*:}
+    if [[ $package == *:* ]] && [[ $architecture != "$(dpkg --print-architecture)" ]] &&
+        ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+        "${as_root[@]}" dpkg --add-architecture "$architecture"
+    fi
+done
 # Passed on the command line: sudo drops the caller's environment.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \

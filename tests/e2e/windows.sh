@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Windows build, end to end under Wine: builds the zip with scripts/build-windows.sh,
+# unpacks it, and runs its comets.exe on a private 800x600x24 Xvfb (the only screen size on
+# which Wine can give it full screen). It must say it got 32 bits, show the swarm, freeze
+# while P is held and end with status 0 when Esc is held.   Usage: windows.sh SOURCE_DIR
+source_dir=$1
+COMETS=none  # set below, once there is a folder for it
+source "$(dirname "$0")/lib.sh"
+export WINEPREFIX=$WORK/wine WINEDEBUG=-all
+# No offer to install Wine's .NET and HTML engines, which would wait for an answer.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's server outlives its programs by a few seconds: end it too, before its prefix goes.
+trap 'stop_pids "$COMETS_PID"; timeout 10 wineserver -k 2>/dev/null; stop_pids "$XVFB_PID";
+      rm -rf "$WORK"' EXIT
+
+"$source_dir/scripts/build-windows.sh" >"$WORK/build.log" 2>&1 ||
+    { cat "$WORK/build.log" >&2; fail "the Windows build failed"; }
+zip=$(ls "$source_dir"/build-windows/comets-*-windows.zip)
+(cd "$WORK" && cmake -E tar xf "$zip")
+folder=$WORK/$(basename "$zip" .zip)
+listing=$(cd "$folder" && ls | sort)
+[[ $listing == "$(printf '%s\n' LICENSE.txt README.md allegro-licence.txt comets.exe)" ]] ||
+    fail "the zip holds:"$'\n'"$listing"
+
+# The program as start_comets runs it: Wine with the unpacked .exe.
+COMETS=$WORK/comets
+printf '#!/bin/sh\nexec wine "%s"\n' "$folder/comets.exe" >"$COMETS"
+chmod +x "$COMETS"
+
+start_xvfb "$WORK"
+timeout 120 wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
+start_comets 1
+[[ $(cat "$WORK/out") == "GFX mode set with depth 32 bit" ]] || fail "stdout was '$(cat "$WORK/out")'"
+read -r first lit colours < <(snapshot)
+((lit > 5000 && colours > 50)) || fail "no swarm on the screen: $lit lit pixels, $colours colours"
+
+# Wine may copy the last frame to the X screen a moment after it was presented.
+xdotool keydown p
+sleep 1.5
+frozen=$(snapshot)
+sleep 0.5
+[[ $(snapshot) == "$frozen" ]] || fail "the picture changed while P was held"
+xdotool keyup p
+sleep 0.5
+[[ $(snapshot) != "$frozen" ]] || fail "the picture did not move on after P was released"
+
+hold_key Escape 0.2
+expect_exit 0
+echo "PASS: $(basename "$zip") under $(wine --version): 32-bit mode, $lit lit pixels in" \
+    "$colours colours, frozen by P, ended by Esc with status 0"
