@@ -2,16 +2,18 @@
 # The Windows build, end to end under Wine: builds the zip with scripts/build-windows.sh,
 # unpacks it, and runs its comets.exe on a private 800x600x24 Xvfb (the only screen size on
 # which Wine can give it full screen). It must say it got 32 bits, show the swarm, freeze
-# while P is held and end with status 0 when Esc is held.   Usage: windows.sh SOURCE_DIR
+# while P is held and end with status 0 when Esc is held. Then builds the zip again from a
+# copy of the tree, which must give the same bytes.   Usage: windows.sh SOURCE_DIR
 source_dir=$1
 COMETS=none  # set below, once there is a folder for it
 source "$(dirname "$0")/lib.sh"
 export WINEPREFIX=$WORK/wine WINEDEBUG=-all
 # No offer to install Wine's .NET and HTML engines, which would wait for an answer.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine's server outlives its programs by a few seconds: end it too, before its prefix goes.
-trap 'stop_pids "$COMETS_PID"; timeout 10 wineserver -k 2>/dev/null; stop_pids "$XVFB_PID";
-      rm -rf "$WORK"' EXIT
+# Wine's server outlives its programs by a few seconds: end it too, if it is still there,
+# before its prefix goes.
+trap 'stop_pids "$COMETS_PID"; timeout 10 wineserver -k 2>/dev/null || true
+      stop_pids "$XVFB_PID"; rm -rf "$WORK"' EXIT
 
 "$source_dir/scripts/build-windows.sh" >"$WORK/build.log" 2>&1 ||
     { cat "$WORK/build.log" >&2; fail "the Windows build failed"; }
@@ -30,7 +32,8 @@ chmod +x "$COMETS"
 start_xvfb "$WORK"
 timeout 120 wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
 start_comets 1
-[[ $(cat "$WORK/out") == "GFX mode set with depth 32 bit" ]] || fail "stdout was '$(cat "$WORK/out")'"
+out=$(cat "$WORK/out")
+[[ $out == "GFX mode set with depth 32 bit" ]] || fail "stdout was '$out'"
 read -r first lit colours < <(snapshot)
 ((lit > 5000 && colours > 50)) || fail "no swarm on the screen: $lit lit pixels, $colours colours"
 
@@ -46,5 +49,16 @@ sleep 0.5
 
 hold_key Escape 0.2
 expect_exit 0
+
+# The same tree, built again in another folder (the library's tarball is not fetched again),
+# gives the same zip to the byte.
+copy="$WORK/another folder"
+mkdir -p "$copy/build-windows"
+tar -C "$source_dir" --exclude='./build*' -cf - . | tar -C "$copy" -xf -
+cp "$source_dir"/build-windows/*.orig.tar.gz "$copy/build-windows/"
+"$copy/scripts/build-windows.sh" >"$WORK/build.log" 2>&1 ||
+    { cat "$WORK/build.log" >&2; fail "the Windows build failed in $copy"; }
+cmp -s "$zip" "$copy/build-windows/${zip##*/}" || fail "two builds gave different zips"
+
 echo "PASS: $(basename "$zip") under $(wine --version): 32-bit mode, $lit lit pixels in" \
-    "$colours colours, frozen by P, ended by Esc with status 0"
+    "$colours colours, frozen by P, ended by Esc with status 0; built twice, the same"
