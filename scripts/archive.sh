@@ -5,5 +5,8 @@
 set -euo pipefail
 archive=$(apt-get indextargets --format '$(ORIGIN) $(CODENAME) $(REPO_URI)' 'Identifier: Packages' |
     awk '$1 == "Debian" && $2 !~ /-/ { print $3; exit }')
-[[ -n $archive ]] || { echo "archive: no Debian archive in this machine's apt sources" >&2; exit 1; }
+if [[ -z $archive ]]; then
+    echo "archive: no Debian archive in this machine's apt sources" >&2
+    exit 1
+fi
 echo "${archive%/}"

@@ -20,9 +20,7 @@ clone="/home/$user/my projects/comètes"
 limit=40m  # the whole run inside; its tests have limits of their own, well below this
 
 scripts/deps.sh mmdebstrap git
-
 mirror=$(scripts/archive.sh)
-
 root=$(mktemp -d -t "comets-$release.XXXXXX")
 # Everything inside ran in namespaces that are gone by now; this only makes sure. Processes
 # are found by their root folder, not by user: the user's uid may be someone else's outside.
@@ -41,7 +39,8 @@ cleanup() {
 trap cleanup EXIT
 
 echo "test-release: building a clean Debian $release system"
-mmdebstrap --quiet --variant=apt --include=passwd,sudo,git,ca-certificates "$release" "$root" "$mirror"
+mmdebstrap --quiet --variant=apt --include=passwd,sudo,git,ca-certificates \
+    "$release" "$root" "$mirror"
 # No init runs in there, so packages must not try to start services.
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod 755 "$root/usr/sbin/policy-rc.d"

@@ -49,8 +49,9 @@ provider() {
     [[ -n $path ]] || fail "the program does not link $1"
     # Packages name a library by the folder they ship it in, /lib or /usr/lib, and by its
     # link name or its file's; ldd gives whichever the loader found.
-    local candidate owner
-    for candidate in "$path" "$(realpath "$(dirname "$path")")/${path##*/}" "$(realpath "$path")"; do
+    local candidate owner folder
+    folder=$(realpath "$(dirname "$path")")
+    for candidate in "$path" "$folder/${path##*/}" "$(realpath "$path")"; do
         if owner=$(dpkg -S "$candidate" 2>/dev/null); then
             echo "${owner%%[:,]*}"
             return
