@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/desktop.h"
 #include "app/ending.h"
 #include "app/shell.h"
 
@@ -17,6 +18,7 @@ int main() {
     if (!set_graphics_mode(set_gfx_mode)) {
         return EXIT_FAILURE;
     }
+    hand_screen_to_window_manager();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     BITMAP* back_buffer = create_back_buffer();
     if (back_buffer == nullptr) {
