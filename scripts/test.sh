@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 scripts/build.sh
 scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base \
-    diffoscope-minimal
+    diffoscope-minimal x11-utils openbox mutter xwayland dbus-daemon python3-gi foot \
+    fonts-dejavu-core
 (cd build && ctest --output-on-failure --parallel 2)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCOMETS_SANITIZE=ON \

@@ -11,8 +11,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 WORK=$(mktemp -d)
 XVFB_PID=""
 COMETS_PID=""
+LAUNCHER_PID=""  # what start_counted started the program through
+SERVER_PIDS=()   # what a test starts besides Xvfb (a compositor, a window manager, buses)
 
-trap 'stop_pids "$COMETS_PID" "$XVFB_PID"; rm -rf "$WORK"' EXIT
+trap 'stop_pids "$COMETS_PID" "$LAUNCHER_PID" "${SERVER_PIDS[@]}" "$XVFB_PID"; rm -rf "$WORK"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -63,4 +65,70 @@ expect_exit() {
 
 snapshot() {
     "$X11_PROBE" snapshot
+}
+
+# Starts the program with the frame counter preloaded (COUNT_FRAMES_LIB), through the command
+# given (a terminal, say) or straight away. Its pid, output and exit status land in $WORK.
+launch_counted() {
+    rm -f "$WORK/frames" "$WORK/pid" "$WORK/status"
+    : "${COUNT_FRAMES_LIB:?path of the count_frames library}"
+    # Through a descriptor: the loader splits LD_PRELOAD at the spaces a path may hold.
+    "$@" sh -c 'COUNT_FRAMES_FILE="$1/frames" LD_PRELOAD=/proc/self/fd/7 "$2" 7<"$3" \
+        >"$1/out" 2>"$1/err" & echo $! >"$1/pid"; wait $!; echo $? >"$1/status"' \
+        sh "$WORK" "$COMETS" "$COUNT_FRAMES_LIB" &
+    LAUNCHER_PID=$!
+}
+
+# Waits up to 10 s for the first frame of the program launch_counted started, running the
+# command given, if any, every second meanwhile; sets COMETS_PID.
+await_first_frame() {
+    local tries=0
+    until [[ -s $WORK/frames ]]; do
+        [[ ! -s $WORK/status ]] || fail "the program ended during start-up"
+        ((++tries < 100)) || fail "no frame after 10 s"
+        if (($# > 0 && tries % 10 == 1)); then
+            "$@"
+        fi
+        sleep 0.1
+    done
+    COMETS_PID=$(cat "$WORK/pid")
+}
+
+# The frames the program has presented so far, as the counter last wrote them.
+frames() {
+    local count _
+    read -r count _ <"$WORK/frames"
+    echo "$count"
+}
+
+# Fails unless frames go on being presented (while $1 describes the moment).
+expect_moving() {
+    local before
+    before=$(frames)
+    sleep 0.5
+    (($(frames) > before)) || fail "no frame presented $1"
+}
+
+# Fails unless no frame is presented for a quarter of a second (while $1 describes the
+# moment). The counter writes at most a tenth of a second late, so the first look waits
+# longer than that. Short, so that a key held meanwhile does not yet repeat.
+expect_frozen() {
+    sleep 0.15
+    local before
+    before=$(frames)
+    sleep 0.25
+    (($(frames) == before)) || fail "frames went on $1"
+}
+
+# Waits up to 5 s for the program started by start_counted, and what it was started through,
+# to end; the program's status must be $1 (after what $2 says).
+expect_status() {
+    local tries=0
+    while [[ ! -s $WORK/status ]] || kill -0 "$LAUNCHER_PID" 2>/dev/null; do
+        ((++tries < 50)) || fail "the program or its launcher still runs 5 s after $2"
+        sleep 0.1
+    done
+    wait "$LAUNCHER_PID" || true
+    COMETS_PID="" LAUNCHER_PID=""
+    [[ $(cat "$WORK/status") -eq $1 ]] || fail "exit status $(cat "$WORK/status") after $2"
 }

@@ -1,6 +1,9 @@
 // A small X client for the end-to-end tests.
 //   x11_probe close NAME   asks every window called NAME to close, as a window manager's
 //                          close button does (a WM_DELETE_WINDOW message)
+//   x11_probe wm-close NAME
+//                          asks the window manager to close every window called NAME, as a
+//                          taskbar does (a _NET_CLOSE_WINDOW message to the root window)
 //   x11_probe kill NAME    has the server cut off the clients owning windows called NAME,
 //                          as xkill does
 //   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
@@ -70,6 +73,21 @@ int close_windows(Display* display, const char* name) {
     });
 }
 
+int ask_window_manager_to_close(Display* display, const char* name) {
+    const Atom close_window = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
+    return on_windows_named(display, name, [&](Window window) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = close_window;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = CurrentTime;
+        event.xclient.data.l[1] = 2;  // asked by a pager or taskbar
+        XSendEvent(display, DefaultRootWindow(display), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    });
+}
+
 int kill_clients(Display* display, const char* name) {
     return on_windows_named(display, name, [&](Window window) { XKillClient(display, window); });
 }
@@ -112,12 +130,14 @@ int main(int argc, char** argv) {
     int status = 2;
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         status = close_windows(display, argv[2]);
+    } else if (argc == 3 && std::strcmp(argv[1], "wm-close") == 0) {
+        status = ask_window_manager_to_close(display, argv[2]);
     } else if (argc == 3 && std::strcmp(argv[1], "kill") == 0) {
         status = kill_clients(display, argv[2]);
     } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
         status = snapshot(display);
     } else {
-        std::fprintf(stderr, "usage: x11_probe close|kill NAME | x11_probe snapshot\n");
+        std::fprintf(stderr, "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot\n");
     }
     XCloseDisplay(display);
     return status;

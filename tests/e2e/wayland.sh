@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# On GNOME under Wayland, where the program runs through XWayland: mutter, headless, with
+# XWayland, and keys typed through the compositor's own input path (its RemoteDesktop API,
+# tests/tools/remote_keys.py), not XTest, which would pass the compositor by. Started with no
+# window focused, and from a Wayland terminal (foot) by typing Return there, the program must
+# every time freeze while P is held, and end with status 0 on Esc, on Alt+F4 and on a
+# taskbar's close request. Judged by its frames and its status.
+# Needs COUNT_FRAMES_LIB (bench/count_frames), and mutter, Xwayland, dbus-daemon, foot and
+# Python's gi (scripts/test.sh installs them).
+source "$(dirname "$0")/lib.sh"
+runs=${DESKTOP_RUNS:-2}
+
+# XWayland puts its socket in /tmp/.X11-unix and mutter refuses a folder that is not
+# world-writable and sticky, as it should be; an X server started there by root with umask
+# 022 can have left it 1755.
+x11_socket_folder() {
+    [[ ! -e /tmp/.X11-unix || $(stat -c %a /tmp/.X11-unix) == 1777 ]] && return
+    if [[ $(id -u) -eq 0 ]]; then
+        chmod 1777 /tmp/.X11-unix
+    else
+        sudo -n chmod 1777 /tmp/.X11-unix ||
+            fail "/tmp/.X11-unix must be mode 1777 for XWayland; it is $(stat -c %a /tmp/.X11-unix)"
+    fi
+}
+
+# start_bus NAME ARGUMENT...: a dbus-daemon of our own; its address lands in $WORK/NAME.
+start_bus() {
+    local name=$1 tries=0
+    shift
+    dbus-daemon --nofork --print-address=3 "$@" 3>"$WORK/$name" &
+    SERVER_PIDS+=($!)
+    until [[ -s $WORK/$name ]]; do
+        ((++tries < 50)) || fail "dbus-daemon ($name) did not start"
+        sleep 0.1
+    done
+}
+
+# The compositor with its buses: a private bus stands in for the system bus, which mutter
+# asks at start-up. Its first client writes out the session's environment (DISPLAY,
+# XAUTHORITY, WAYLAND_DISPLAY), which this script then takes on.
+start_gnome() {
+    cat >"$WORK/system.conf" <<'CONF'
+<busconfig>
+  <type>system</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/>
+  </policy>
+</busconfig>
+CONF
+    start_bus system.address --config-file="$WORK/system.conf"
+    start_bus session.address --session
+    mkdir -m 700 "$WORK/runtime"
+    export XDG_RUNTIME_DIR=$WORK/runtime
+    # Settings of its own, from a file: no key repeat. The compositor repeats the keys of its
+    # remote keyboard by itself, and at times goes on after they are released; a key that
+    # repeats for ever in the terminal would make every new window lose the focus to it.
+    mkdir -p "$WORK/config/glib-2.0/settings"
+    printf '[org/gnome/desktop/peripherals/keyboard]\nrepeat=false\n' \
+        >"$WORK/config/glib-2.0/settings/keyfile"
+    export XDG_CONFIG_HOME=$WORK/config GSETTINGS_BACKEND=keyfile
+    DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$WORK/system.address")
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/session.address")
+    export DBUS_SYSTEM_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS
+    unset DISPLAY WAYLAND_DISPLAY
+    mutter --headless --wayland --virtual-monitor 1280x720 -- sh -c \
+        'echo $$ >"$1/child.pid"; env >"$1/session.partial"; mv "$1/session.partial" "$1/session"
+         exec sleep 3600' sh "$WORK" >"$WORK/mutter.log" 2>&1 &
+    SERVER_PIDS+=($!)
+    local tries=0
+    until [[ -s $WORK/session ]]; do
+        ((++tries < 200)) || fail "mutter did not start: $(tail -n 5 "$WORK/mutter.log")"
+        sleep 0.1
+        [[ ${#SERVER_PIDS[@]} -gt 3 || ! -s $WORK/child.pid ]] || SERVER_PIDS+=("$(cat "$WORK/child.pid")")
+    done
+    local variable
+    for variable in DISPLAY XAUTHORITY WAYLAND_DISPLAY; do
+        export "$(grep "^$variable=" "$WORK/session")"
+    done
+}
+
+# The keyboard: one RemoteDesktop session for the whole test, fed on descriptor 8.
+start_keyboard() {
+    mkfifo "$WORK/keys"
+    exec 8<>"$WORK/keys"
+    : >"$WORK/keyboard"
+    /usr/bin/python3 "$(dirname "$0")/../tools/remote_keys.py" <&8 >"$WORK/keyboard" 2>&1 &
+    SERVER_PIDS+=($!)
+    answers=0
+    await_keyboard ready
+    # The first key of a new session only sets up its keymap, and is lost: Shift, before
+    # anything that could take it is started.
+    press 42
+    sleep 0.3
+}
+
+# await_keyboard WORD: waits until the keyboard's answers hold WORD one more time.
+await_keyboard() {
+    local tries=0
+    until (($(grep -c "^$1" "$WORK/keyboard") > answers)); do
+        ! grep -q "^error" "$WORK/keyboard" || fail "keyboard: $(cat "$WORK/keyboard")"
+        ((++tries < 100)) || fail "the compositor did not take a key within 10 s"
+        sleep 0.05
+    done
+    [[ $1 == ready ]] || ((++answers))
+}
+
+# key KEYCODE down|up, as Linux numbers keys (1 Esc, 25 P, 28 Return, 42 left Shift, 56 left
+# Alt, 62 F4); returns once the compositor has taken it.
+key() {
+    echo "$1 $2" >&8
+    await_keyboard ok
+}
+
+press() {
+    key "$1" down
+    sleep 0.2
+    key "$1" up
+}
+
+# The first frame of a program started from the terminal: Return is typed once the terminal
+# has the keyboard, so it starts as a user would start it there.
+await_start_from_terminal() {
+    await_first_frame press 28
+}
+
+# check_run HOW ENDING: starts the program (HOW: menu, as with nothing focused, or
+# terminal), checks that P held freezes it and that ENDING (esc, alt-f4, wm-close) ends it
+# with status 0.
+check_run() {
+    local how=$1 ending=$2
+    if [[ $how == menu ]]; then
+        launch_counted
+        await_first_frame
+    else
+        launch_counted foot --override=font=monospace:size=8 sh -c 'read -r _ && exec "$@"' sh
+        await_start_from_terminal
+    fi
+    expect_moving "after start-up from the $how"
+    key 25 down
+    expect_frozen "with P held, started from the $how"
+    key 25 up
+    expect_moving "after P was released, started from the $how"
+    case $ending in
+        esc) press 1 ;;
+        alt-f4) key 56 down && press 62 && key 56 up ;;
+        wm-close) "$X11_PROBE" wm-close comets || fail "no window called comets" ;;
+    esac
+    expect_status 0 "$ending, started from the $how"
+    ((++cases))
+}
+
+x11_socket_folder
+start_gnome
+start_keyboard
+cases=0
+for ((run = 1; run <= runs; run++)); do
+    for how in menu terminal; do
+        for ending in esc alt-f4 wm-close; do
+            check_run "$how" "$ending"
+        done
+    done
+done
+echo "PASS: $cases runs under mutter on Wayland: P froze each one, and Esc, Alt+F4 and the" \
+    "close request each ended it with status 0"

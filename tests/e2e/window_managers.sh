@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Under an X11 window manager (openbox, on Xvfb): the program covers the screen without
+# decorations, P held freezes it, and Esc, the window manager's Alt+F4 and a taskbar's close
+# request each end it with status 0. A window manager that hangs costs start-up a bounded
+# wait, and one that crashed (its check window gone) none; either way the program then runs
+# as it does with no window manager. Judged by its frames and its status.
+# Needs COUNT_FRAMES_LIB (bench/count_frames), openbox and xprop.
+source "$(dirname "$0")/lib.sh"
+
+# Starts openbox and waits until it has announced itself on the root window.
+start_openbox() {
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    OPENBOX_PID=$!
+    SERVER_PIDS+=("$OPENBOX_PID")
+    local tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; do
+        ((++tries < 100)) || fail "openbox did not start: $(cat "$WORK/openbox.log")"
+        sleep 0.1
+    done
+}
+
+# The visible window called comets must cover the 800x600 screen: a window manager's frame
+# would move it down or shrink it.
+expect_full_screen() {
+    local geometry
+    geometry=$(xdotool search --onlyvisible --name '^comets$' getwindowgeometry --shell) ||
+        fail "no window called comets is shown under openbox"
+
+    grep -q '^X=0$' <<<"$geometry" && grep -q '^Y=0$' <<<"$geometry" &&
+        grep -q '^WIDTH=800$' <<<"$geometry" && grep -q '^HEIGHT=600$' <<<"$geometry" ||
+        fail "not full screen without decorations under openbox: $(echo $geometry)"
+}
+
+# started_within SECONDS: launches the program and fails unless its first frame comes within
+# SECONDS of the launch; then checks that P held freezes it.
+started_within() {
+    local start=$SECONDS
+    launch_counted
+    await_first_frame
+    ((SECONDS - start <= $1)) || fail "the first frame came $((SECONDS - start)) s after the start"
+    expect_moving "after start-up"
+    xdotool keydown p
+    expect_frozen "with P held"
+    xdotool keyup p
+    expect_moving "after P was released"
+}
+
+start_xvfb "$WORK"
+start_openbox
+for ending in Escape alt+F4 wm-close; do
+    started_within 2
+    expect_full_screen
+    case $ending in
+        wm-close) "$X11_PROBE" wm-close comets || fail "no window called comets" ;;
+        *) hold_key "$ending" ;;
+    esac
+    expect_status 0 "$ending under openbox"
+done
+
+# Hung: its check window still names itself, but nothing it is asked is done.
+kill -STOP "$OPENBOX_PID"
+started_within 5
+hold_key Escape
+expect_status 0 "Escape with openbox hung"
+kill -CONT "$OPENBOX_PID"
+
+# Crashed: the root window still names its check window, which is gone.
+kill -KILL "$OPENBOX_PID"
+wait "$OPENBOX_PID" || true
+started_within 2
+hold_key Escape
+expect_status 0 "Escape after openbox crashed"
+echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
+    "close request; with openbox hung or crashed, started and ended as with none"
