@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -16,6 +17,7 @@ protected:
 
 TEST_F(SpawnTest, ParametersStayInRangeAndSegmentsShareOneSpotOnScreen) {
     std::set<int> speeds, lengths;
+    int rightmost = 0, lowest = 0;
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::srand(seed);
         const Comet comet = spawn_comet();
@@ -29,6 +31,8 @@ TEST_F(SpawnTest, ParametersStayInRangeAndSegmentsShareOneSpotOnScreen) {
         EXPECT_EQ(comet.vy, 0);
         speeds.insert(comet.max_speed);
         lengths.insert(comet.length);
+        rightmost = std::max(rightmost, comet.xs[0]);
+        lowest = std::max(lowest, comet.ys[0]);
 
         const auto segments = static_cast<std::size_t>(comet.length);
         ASSERT_EQ(comet.colours.size(), segments);
@@ -49,6 +53,8 @@ TEST_F(SpawnTest, ParametersStayInRangeAndSegmentsShareOneSpotOnScreen) {
     // The ranges are reached at both ends, not just respected.
     EXPECT_EQ(speeds.size(), 8u);
     EXPECT_EQ(lengths.size(), 16u);
+    EXPECT_GE(rightmost, 780) << "comets start across the whole width";
+    EXPECT_GE(lowest, 580) << "comets start across the whole height";
 }
 
 TEST_F(SpawnTest, TakesFiveRandResultsInTheOrderSpeedLengthReachXY) {
