@@ -11,6 +11,9 @@ sleep 0.5
 xdotool keydown p
 sleep 0.5
 frozen_first=$(snapshot)
+# The library's pointer, laid over the frame before it is copied: 54 white pixels at its tip.
+pointer_white=$("$X11_PROBE" white 200 150 16 16)
+((pointer_white >= 54)) || fail "no pointer in the frame at 200,150: $pointer_white white pixels"
 xdotool mousemove 600 450
 hold_key Escape
 sleep 0.5

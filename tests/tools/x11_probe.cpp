@@ -8,11 +8,15 @@
 //                          as xkill does
 //   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
 //                          root window, so two moments of the display can be compared
+//   x11_probe white X Y W H
+//                          prints how many pixels of that rectangle are pure white, as the
+//                          fill of the library's mouse pointer is
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -119,6 +123,27 @@ int snapshot(Display* display) {
     return 0;
 }
 
+int count_white(Display* display, const char* const corner_and_size[4]) {
+    const int x = std::atoi(corner_and_size[0]), y = std::atoi(corner_and_size[1]);
+    const int width = std::atoi(corner_and_size[2]), height = std::atoi(corner_and_size[3]);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        std::fprintf(stderr, "x11_probe: cannot read that part of the root window\n");
+        return 1;
+    }
+    long white = 0;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            white += (XGetPixel(image, column, row) & 0xffffffu) == 0xffffffu;
+        }
+    }
+    XDestroyImage(image);
+    std::printf("%ld\n", white);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,8 +161,12 @@ int main(int argc, char** argv) {
         status = kill_clients(display, argv[2]);
     } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
         status = snapshot(display);
+    } else if (argc == 6 && std::strcmp(argv[1], "white") == 0) {
+        status = count_white(display, argv + 2);
     } else {
-        std::fprintf(stderr, "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot\n");
+        std::fprintf(stderr,
+                     "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
+                     "x11_probe white X Y W H\n");
     }
     XCloseDisplay(display);
     return status;
