@@ -3,6 +3,8 @@
 # default: races hide in single runs), at a random moment, running or with P held:
 #   SIGINT, SIGTERM, SIGHUP     ended by that very signal: status 130, 143, 129
 #   SIGTERM during start-up     the same, though the library installs handlers of its own
+#   Ctrl+C on a shell loop      the loop ends: the program died of SIGINT, as the shell sees
+#   SIGHUP ignored from the start (nohup): it goes on, and Esc ends it with 0
 #   X server killed             status 1 and one line of its own on standard error
 #   client killed by the server (as xkill does): the same
 #   logout                      SIGTERM to the program and its X server at once: 143 or 1
@@ -54,18 +56,73 @@ signal_case() {
     ((++cases))
 }
 
-# startup_case: SIGTERM within the first 100 ms, while the library may be starting; five
-# times, as the window is narrow.
+# startup_case: SIGTERM while the library starts, when its own handlers are in place: from
+# the moment the program has a socket open (its connection to the X server, made just after
+# the library installs them) SIGTERM is sent without pause until it has ended. Twice, though
+# once already fails a program that does not hold the signals back.
 startup_case() {
-    for _ in 1 2 3 4 5; do
+    local socket
+    for _ in 1 2; do
         "$COMETS" >"$WORK/out" 2>"$WORK/err" &
         COMETS_PID=$!
-        sleep "0.0$((RANDOM % 10))"
-        kill -TERM "$COMETS_PID"
+        socket="" sent=0
+        until [[ -n $socket ]] || ! kill -0 "$COMETS_PID" 2>/dev/null; do
+            for fd in /proc/"$COMETS_PID"/fd/*; do
+                [[ -S $fd ]] && socket=$fd
+            done
+        done
+        while kill -TERM "$COMETS_PID" 2>/dev/null && ((++sent < 100000)); do :; done
         await_end "SIGTERM during start-up"
         [[ $status -eq 143 ]] || fail "SIGTERM during start-up: status $status, expected 143"
+        ! grep -q "Shutting down Allegro" "$WORK/err" ||
+            fail "SIGTERM during start-up: the library's signal handler ran"
         ((++cases))
     done
+}
+
+# ctrl_c_case: Ctrl+C on a shell loop that runs the program. A shell ends its loop only when
+# the program died of SIGINT itself; one that merely exited with 130 is started again.
+ctrl_c_case() {
+    : >"$WORK/out"
+    # SIGINT is ignored in what a script starts in the background: set back for the loop.
+    setsid env --default-signal=INT bash -c 'while :; do "$0" >>"$1/out" 2>"$1/err"; done' \
+        "$COMETS" "$WORK" &
+    local loop=$! tries=0
+    until grep -q "GFX mode set" "$WORK/out"; do
+        ((++tries < 100)) || fail "Ctrl+C: no graphics mode message after 10 s"
+        sleep 0.1
+    done
+    sleep 0.3
+    kill -INT -- -"$loop"
+    tries=0
+    while kill -0 "$loop" 2>/dev/null; do
+        if ((++tries > 20)); then
+            kill -KILL -- -"$loop"
+            fail "Ctrl+C did not end the shell loop: the program did not die of SIGINT"
+        fi
+        sleep 0.1
+    done
+    wait "$loop" || true
+    ((++cases))
+}
+
+# ignored_hup_case: started with SIGHUP ignored, as nohup does; a SIGHUP must leave it running.
+ignored_hup_case() {
+    : >"$WORK/out"
+    env --ignore-signal=HUP "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+    COMETS_PID=$!
+    local tries=0
+    until grep -q "GFX mode set" "$WORK/out"; do
+        ((++tries < 100)) || fail "no graphics mode message after 10 s"
+        sleep 0.1
+    done
+    kill -HUP "$COMETS_PID"
+    sleep 0.5
+    kill -0 "$COMETS_PID" 2>/dev/null || fail "SIGHUP ended a program started with it ignored"
+    hold_key Escape
+    await_end "Esc after an ignored SIGHUP"
+    [[ $status -eq 0 ]] || fail "Esc after an ignored SIGHUP: status $status, expected 0"
+    ((++cases))
 }
 
 # display_case HOW PAUSED: the connection to the display is lost; HOW is server or client.
@@ -105,6 +162,8 @@ for ((run = 1; run <= runs; run++)); do
         display_case server "$paused"
     done
     startup_case
+    ctrl_c_case
+    ignored_hup_case
     display_case client 0
     logout_case
 done
