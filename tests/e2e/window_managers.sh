@@ -66,7 +66,7 @@ kill -CONT "$OPENBOX_PID"
 
 # Crashed: the root window still names its check window, which is gone.
 kill -KILL "$OPENBOX_PID"
-wait "$OPENBOX_PID" || true
+wait "$OPENBOX_PID" 2>/dev/null || true
 started_within 2
 hold_key Escape
 expect_status 0 "Escape after openbox crashed"

@@ -62,33 +62,35 @@ int on_windows_named(Display* display, const char* name, Action act) {
     return 0;
 }
 
+// Sends a 32-bit client message of `type` about `window`, with two data items, to `target`.
+void send_message(Display* display, Window target, long mask, Window window, Atom type, long first,
+                  long second) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = first;
+    event.xclient.data.l[1] = second;
+    XSendEvent(display, target, False, mask, &event);
+}
+
 int close_windows(Display* display, const char* name) {
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
     return on_windows_named(display, name, [&](Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = protocols;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(delete_window);
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, window, False, NoEventMask, &event);
+        send_message(display, window, NoEventMask, window, protocols,
+                     static_cast<long>(delete_window), CurrentTime);
     });
 }
 
 int ask_window_manager_to_close(Display* display, const char* name) {
     const Atom close_window = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
     return on_windows_named(display, name, [&](Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = close_window;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = CurrentTime;
-        event.xclient.data.l[1] = 2;  // asked by a pager or taskbar
-        XSendEvent(display, DefaultRootWindow(display), False,
-                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        // Data: the time, and that a pager or taskbar asks.
+        send_message(display, DefaultRootWindow(display),
+                     SubstructureRedirectMask | SubstructureNotifyMask, window, close_window,
+                     CurrentTime, 2);
     });
 }
 
