@@ -15,7 +15,9 @@ scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file 
     diffoscope-minimal x11-utils openbox mutter xwayland dbus-daemon python3-gi foot \
     fonts-dejavu-core
 if [[ $# -gt 0 ]]; then
-    # LeakSanitizer cannot follow threads under qemu's user-mode emulation.
+    # The sanitizers' run-times of the target, where its loader looks; LeakSanitizer cannot
+    # follow threads under qemu's user-mode emulation.
+    scripts/deps.sh "libasan8:$1" "libubsan1:$1"
     export LSAN_OPTIONS=detect_leaks=0
 fi
 (cd "$build" && ctest --output-on-failure --parallel 2)
