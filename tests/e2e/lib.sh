@@ -120,7 +120,7 @@ expect_frozen() {
     (($(frames) == before)) || fail "frames went on $1"
 }
 
-# Waits up to 5 s for the program started by start_counted, and what it was started through,
+# Waits up to 5 s for the program started by launch_counted, and what it was started through,
 # to end; the program's status must be $1 (after what $2 says).
 expect_status() {
     local tries=0

@@ -70,13 +70,17 @@ CONF
     SERVER_PIDS+=($!)
     local tries=0
     until [[ -s $WORK/session ]]; do
-        ((++tries < 200)) || fail "mutter did not start: $(tail -n 5 "$WORK/mutter.log")"
+        if ((++tries >= 200)); then
+            [[ ! -s $WORK/child.pid ]] || SERVER_PIDS+=("$(cat "$WORK/child.pid")")
+            fail "mutter did not start: $(tail -n 5 "$WORK/mutter.log")"
+        fi
         sleep 0.1
-        [[ ${#SERVER_PIDS[@]} -gt 3 || ! -s $WORK/child.pid ]] || SERVER_PIDS+=("$(cat "$WORK/child.pid")")
     done
-    local variable
+    SERVER_PIDS+=("$(cat "$WORK/child.pid")")  # it writes its pid before the session
+    local variable setting
     for variable in DISPLAY XAUTHORITY WAYLAND_DISPLAY; do
-        export "$(grep "^$variable=" "$WORK/session")"
+        setting=$(grep "^$variable=" "$WORK/session") || fail "the session has no $variable"
+        export "$setting"
     done
 }
 
