@@ -88,10 +88,7 @@ ctrl_c_case() {
     setsid env --default-signal=INT bash -c 'while :; do "$0" >>"$1/out" 2>"$1/err"; done' \
         "$COMETS" "$WORK" &
     local loop=$! tries=0
-    until grep -q "GFX mode set" "$WORK/out"; do
-        ((++tries < 100)) || fail "Ctrl+C: no graphics mode message after 10 s"
-        sleep 0.1
-    done
+    await_mode_message "$loop"
     sleep 0.3
     kill -INT -- -"$loop"
     tries=0
@@ -108,14 +105,7 @@ ctrl_c_case() {
 
 # ignored_hup_case: started with SIGHUP ignored, as nohup does; a SIGHUP must leave it running.
 ignored_hup_case() {
-    : >"$WORK/out"
-    env --ignore-signal=HUP "$COMETS" >"$WORK/out" 2>"$WORK/err" &
-    COMETS_PID=$!
-    local tries=0
-    until grep -q "GFX mode set" "$WORK/out"; do
-        ((++tries < 100)) || fail "no graphics mode message after 10 s"
-        sleep 0.1
-    done
+    start_comets 0 env --ignore-signal=HUP
     kill -HUP "$COMETS_PID"
     sleep 0.5
     kill -0 "$COMETS_PID" 2>/dev/null || fail "SIGHUP ended a program started with it ignored"

@@ -24,22 +24,28 @@ fail() {
     exit 1
 }
 
-# Starts the program in the background with its output captured, then waits until it has
-# set the graphics mode (its message is on standard output) and lets frames go by for $1
-# seconds (0.5 by default).
+# Starts the program in the background with its output captured, through the command given
+# after $1 if any (one that execs it, so that COMETS_PID is the program's), then waits until
+# it has set the graphics mode and lets frames go by for $1 seconds (0.5 by default).
 start_comets() {
     # Emptied here, not only by the redirection: that happens in the new process, maybe after
     # the first look below, which would then find an earlier run's message.
     : >"$WORK/out"
-    "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+    "${@:2}" "$COMETS" >"$WORK/out" 2>"$WORK/err" &
     COMETS_PID=$!
+    await_mode_message "$COMETS_PID"
+    sleep "${1:-0.5}"
+}
+
+# Waits up to 10 s for the graphics mode message on the program's standard output; the
+# process $1 (the program, or what runs it) must not end meanwhile.
+await_mode_message() {
     local tries=0
     until grep -q "GFX mode set" "$WORK/out"; do
-        kill -0 "$COMETS_PID" 2>/dev/null || fail "the program ended during start-up"
+        kill -0 "$1" 2>/dev/null || fail "the program ended during start-up"
         ((++tries < 100)) || fail "no graphics mode message after 10 s"
         sleep 0.1
     done
-    sleep "${1:-0.5}"
 }
 
 # Holds a key down for a moment, as a person does: a press and release that arrive
