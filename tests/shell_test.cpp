@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/desktop.h"
 #include "app/shell.h"
 #include "support.h"
 
@@ -196,3 +197,21 @@ TEST_F(FrameTest, PauseHoldsUntilPIsReleased) {
 }
 
 }  // namespace
+
+// Wider windows show the picture as tall as they are, taller ones as wide, centred both ways.
+TEST(PictureFit, KeepsFourToThreeAndCentres) {
+    const struct {
+        int width, height;
+        PictureArea expected;
+    } cases[] = {{1920, 1080, {240, 0, 1440, 1080}},
+                 {1280, 1024, {0, 32, 1280, 960}},
+                 {1024, 768, {0, 0, 1024, 768}},
+                 {801, 601, {0, 0, 801, 600}}};
+    for (const auto& c : cases) {
+        const PictureArea area = fit_picture(c.width, c.height);
+        EXPECT_EQ((std::vector<int>{area.left, area.top, area.width, area.height}),
+                  (std::vector<int>{c.expected.left, c.expected.top, c.expected.width,
+                                    c.expected.height}))
+            << c.width << "x" << c.height;
+    }
+}

@@ -5,26 +5,38 @@
 // So where a window manager supports EWMH full screen, the window is handed to it: managed,
 // full screen without decorations, getting keys through the focus and the window manager's
 // close request through WM_DELETE_WINDOW, which the library hands to the close hook.
+// A compositor may give that window the whole output rather than an 800x600 mode; the picture
+// is then scaled to fit it.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrender.h>
+#include <X11/extensions/xf86vmode.h>
 #include <allegro.h>
+#include <allegro/internal/aintern.h>
 #include <time.h>
 #include <xalleg.h>
 
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 #include "app/desktop.h"
+#include "app/ending.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The longest start-up waits on a window manager that does not answer, before the window
+// The longest start-up waits on an X11 window manager that does not answer, before the window
 // goes back to how the library made it. Not less: the mode switch can keep a compositor busy
 // for a while (mutter, started from a terminal, took up to 1.6 s to show the window).
 constexpr auto PATIENCE = std::chrono::milliseconds(3000);
+
+// The longest it waits on a Wayland compositor, which never gives the keyboard to the
+// library's own window: going back to it would cost the keys for good, so the window stays
+// handed over, however late the compositor shows it. A busy headless mutter took over 14 s.
+constexpr auto COMPOSITOR_PATIENCE = std::chrono::seconds(30);
 
 // The event mask the library gives its full-screen window, and the one it needs managed:
 // keys arrive at the focus window, and losing the focus must release the keys held.
@@ -105,14 +117,38 @@ bool full_screen_window_manager(Display* display, const Atoms& atoms) {
     return holds(read_property(display, root, atoms.supported, XA_ATOM), atoms.wm_state_fullscreen);
 }
 
-// Polls `ready` until it holds or the deadline passes.
+// XWayland names itself by an extension of that name from version 23 on; before, only its
+// mode extension's monitor model does. WAYLAND_DISPLAY proves nothing: Xvfb is often started
+// inside a Wayland session.
+bool on_xwayland(Display* display) {
+    int opcode = 0, first_event = 0, first_error = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &first_event, &first_error)) {
+        return true;
+    }
+    if (!XQueryExtension(display, "XFree86-VidModeExtension", &opcode, &first_event,
+                         &first_error)) {
+        return false;
+    }
+    XF86VidModeMonitor monitor{};
+    bool xwayland = false;
+    if (XF86VidModeGetMonitor(display, DefaultScreen(display), &monitor)) {
+        xwayland = monitor.model != nullptr && std::strcmp(monitor.model, "XWAYLAND") == 0;
+        XFree(monitor.vendor);
+        XFree(monitor.model);
+        XFree(monitor.hsync);
+        XFree(monitor.vsync);
+    }
+    return xwayland;
+}
+
+// Polls `ready` until it holds or the deadline passes; a signal to end stops the wait at once.
 template <typename Test>
 bool wait_until(Clock::time_point deadline, Test ready) {
     for (;;) {
         if (ready()) {
             return true;
         }
-        if (x_error_seen || Clock::now() >= deadline) {
+        if (x_error_seen || ending_signal() != 0 || Clock::now() >= deadline) {
             return false;
         }
         const timespec pause{0, 2'000'000};
@@ -241,7 +277,110 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
     grab_pointer(display);
 }
 
+// The scaled picture: the library's frames are put into an 800x600 pixmap instead of its
+// window, and the X server scales them from there into the window, which now covers the
+// whole full-screen window. The pointer's positions in that window are mapped back.
+struct Scaling {
+    Display* display;
+    Window shown_window;
+    Pixmap frame;
+    Picture source;
+    Picture target;
+    PictureArea area;
+    void (*library_redrawer)(int, int, int, int);
+    void (*library_mouse_handler)(int, int, int, int, int);
+};
+Scaling scaling{};
+
+// Called by the library, holding its lock, wherever it would put part of the screen into its
+// window: the whole frame after every copy to the screen, and what an exposure uncovered.
+void redraw_scaled(int x, int y, int width, int height) {
+    _xwin.window = scaling.frame;
+    scaling.library_redrawer(x, y, width, height);
+    _xwin.window = scaling.shown_window;
+    const PictureArea& area = scaling.area;
+    XRenderComposite(scaling.display, PictOpSrc, scaling.source, None, scaling.target, 0, 0, 0, 0,
+                     area.left, area.top, static_cast<unsigned>(area.width),
+                     static_cast<unsigned>(area.height));
+}
+
+// The library reports a move as how far the pointer is, in window pixels, from where the
+// library last put it; it is told instead how far the point shown there is in the picture.
+void map_pointer(int dx, int dy, int dz, int dw, int buttons) {
+    if (dx != 0 || dy != 0) {
+        const PictureArea& area = scaling.area;
+        dx = (_mouse_x + dx - area.left) * SCREEN_W / area.width - _mouse_x;
+        dy = (_mouse_y + dy - area.top) * SCREEN_H / area.height - _mouse_y;
+    }
+    scaling.library_mouse_handler(dx, dy, dz, dw, buttons);
+}
+
+// Scales the picture into `area` of the full-screen window; false where the server cannot.
+bool scale_picture(Display* display, const PictureArea& area, int window_width, int window_height) {
+    int first_event = 0, first_error = 0;
+    XRenderPictFormat* format = nullptr;
+    if (XRenderQueryExtension(display, &first_event, &first_error)) {
+        format = XRenderFindVisualFormat(display, _xwin.visual);
+    }
+    if (format == nullptr || _xwin_mouse_interrupt == nullptr) {
+        return false;
+    }
+    const Window window = _xwin.window;
+    scaling = {
+        display, window, None, None, None, area, _xwin_window_redrawer, _xwin_mouse_interrupt};
+    scaling.frame =
+        XCreatePixmap(display, window, static_cast<unsigned>(SCREEN_W),
+                      static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(_xwin.window_depth));
+    scaling.source = XRenderCreatePicture(display, scaling.frame, format, 0, nullptr);
+    scaling.target = XRenderCreatePicture(display, window, format, 0, nullptr);
+    // The transform maps the window's pixels to the frame's; the nearest pixel keeps it sharp.
+    XTransform transform{};
+    transform.matrix[0][0] = XDoubleToFixed(static_cast<double>(SCREEN_W) / area.width);
+    transform.matrix[1][1] = XDoubleToFixed(static_cast<double>(SCREEN_H) / area.height);
+    transform.matrix[2][2] = XDoubleToFixed(1);
+    XRenderSetPictureTransform(display, scaling.source, &transform);
+    XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
+    XMoveResizeWindow(display, window, 0, 0, static_cast<unsigned>(window_width),
+                      static_cast<unsigned>(window_height));
+    _xwin_window_redrawer = redraw_scaled;
+    _xwin_mouse_interrupt = map_pointer;
+    XWarpPointer(display, None, window, 0, 0, 0, 0, area.left + area.width / 2,
+                 area.top + area.height / 2);
+    return true;
+}
+
+// A window manager that gives the full-screen window another size than the mode (KWin and
+// sway give it the whole output) would show the picture small in a corner: it is scaled to
+// fit, or where the server cannot scale, shown as it is in the middle.
+void fit_picture_to_window(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
+        (attributes.width == SCREEN_W && attributes.height == SCREEN_H)) {
+        return;
+    }
+    const PictureArea area = fit_picture(attributes.width, attributes.height);
+    if (!scale_picture(display, area, attributes.width, attributes.height)) {
+        XMoveWindow(display, _xwin.window, (attributes.width - SCREEN_W) / 2,
+                    (attributes.height - SCREEN_H) / 2);
+    }
+}
+
 }  // namespace
+
+PictureArea fit_picture(int window_width, int window_height) {
+    PictureArea area{};
+    // 4:3 kept: as tall as the window where it is wider than that, else as wide.
+    if (window_width * 3 >= window_height * 4) {
+        area.height = window_height;
+        area.width = window_height * 4 / 3;
+    } else {
+        area.width = window_width;
+        area.height = window_width * 3 / 4;
+    }
+    area.left = (window_width - area.width) / 2;
+    area.top = (window_height - area.height) / 2;
+    return area;
+}
 
 void hand_screen_to_window_manager() {
     // The library's input thread reads events from the same connection: holding its lock
@@ -254,8 +393,12 @@ void hand_screen_to_window_manager() {
         XErrorHandler library_handler = XSetErrorHandler(note_x_error);
         const Atoms atoms = intern_atoms(display);
         if (full_screen_window_manager(display, atoms)) {
-            const Clock::time_point deadline = Clock::now() + PATIENCE;
-            if (!make_managed(display, window, atoms, deadline)) {
+            const bool compositor = on_xwayland(display);
+            const Clock::time_point deadline =
+                Clock::now() + (compositor ? Clock::duration(COMPOSITOR_PATIENCE) : PATIENCE);
+            if (make_managed(display, window, atoms, deadline)) {
+                fit_picture_to_window(display, window);
+            } else if (!compositor && ending_signal() == 0) {
                 x_error_seen = false;
                 restore_library_window(display, window, Clock::now() + PATIENCE / 4);
             }
