@@ -85,13 +85,17 @@ launch_counted() {
     LAUNCHER_PID=$!
 }
 
-# Waits up to 10 s for the first frame of the program launch_counted started, running the
-# command given, if any, every second meanwhile; sets COMETS_PID.
+# How many seconds more a desktop may take to pass a key or a request on to the program, or to
+# show its window: none on a bare X server; a busy compositor can stall for many seconds.
+PATIENCE=0
+
+# Waits up to 10 s (plus PATIENCE) for the first frame of the program launch_counted started,
+# running the command given, if any, every second meanwhile; sets COMETS_PID.
 await_first_frame() {
     local tries=0
     until [[ -s $WORK/frames ]]; do
         [[ ! -s $WORK/status ]] || fail "the program ended during start-up"
-        ((++tries < 100)) || fail "no frame after 10 s"
+        ((++tries < 100 + PATIENCE * 10)) || fail "no frame after $((10 + PATIENCE)) s"
         if (($# > 0 && tries % 10 == 1)); then
             "$@"
         fi
@@ -107,31 +111,37 @@ frames() {
     echo "$count"
 }
 
-# Fails unless frames go on being presented (while $1 describes the moment).
+# Fails unless frames go on being presented (while $1 describes the moment): a new one within
+# half a second, or PATIENCE seconds more.
 expect_moving() {
-    local before
+    local before tries=0
     before=$(frames)
-    sleep 0.5
-    (($(frames) > before)) || fail "no frame presented $1"
+    until sleep 0.1 && (($(frames) > before)); do
+        ((++tries < 5 + PATIENCE * 10)) || fail "no frame presented $1"
+    done
 }
 
 # Fails unless no frame is presented for a quarter of a second (while $1 describes the
-# moment). The counter writes at most a tenth of a second late, so the first look waits
-# longer than that. Short, so that a key held meanwhile does not yet repeat.
+# moment), within PATIENCE seconds. The counter writes at most a tenth of a second late, so the
+# first look waits longer than that. Short, so that a key held meanwhile does not yet repeat.
 expect_frozen() {
-    sleep 0.15
-    local before
-    before=$(frames)
-    sleep 0.25
-    (($(frames) == before)) || fail "frames went on $1"
+    local before start=$SECONDS
+    while :; do
+        sleep 0.15
+        before=$(frames)
+        sleep 0.25
+        (($(frames) == before)) && return
+        ((SECONDS - start < PATIENCE)) || fail "frames went on $1"
+    done
 }
 
-# Waits up to 5 s for the program started by launch_counted, and what it was started through,
-# to end; the program's status must be $1 (after what $2 says).
+# Waits up to 5 s (plus PATIENCE) for the program started by launch_counted, and what it was
+# started through, to end; the program's status must be $1 (after what $2 says).
 expect_status() {
     local tries=0
     while [[ ! -s $WORK/status ]] || kill -0 "$LAUNCHER_PID" 2>/dev/null; do
-        ((++tries < 50)) || fail "the program or its launcher still runs 5 s after $2"
+        ((++tries < 50 + PATIENCE * 10)) ||
+            fail "the program or its launcher still runs $((5 + PATIENCE)) s after $2"
         sleep 0.1
     done
     wait "$LAUNCHER_PID" || true

@@ -11,7 +11,7 @@ from gi.repository import Gio, GLib
 
 SERVICE = "org.gnome.Mutter.RemoteDesktop"
 SESSION = SERVICE + ".Session"
-TIMEOUT_MS = 10000
+TIMEOUT_MS = 30000  # a busy headless mutter stalls for seconds
 
 bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 
