@@ -188,7 +188,8 @@ start_sway() {
     "${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/runtime" \
         WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         sway -c "$dir/config" >"$WORK/sway.log" 2>&1 &
-    SERVER_PIDS+=($!)
+    SWAY_PID=$!
+    SERVER_PIDS+=("$SWAY_PID")
     until [[ -s $dir/session ]]; do
         ((++tries < 200)) || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
         sleep 0.1
@@ -247,6 +248,16 @@ stop_pids "${SERVER_PIDS[@]}"
 SERVER_PIDS=()
 start_sway
 check_sway_picture
+# Hung: the program goes on waiting past an X11 window manager's 3 s, with no frame, and a
+# SIGTERM still ends it at once.
+kill -STOP "$SWAY_PID"
+launch_counted
+sleep 4
+[[ ! -s $WORK/frames ]] || fail "frames came with sway hung: the window was not handed over"
+kill -TERM "$(cat "$WORK/pid")"
+PATIENCE=0 expect_status 143 "SIGTERM with sway hung"
+kill -CONT "$SWAY_PID"
 echo "PASS: $cases runs under mutter on Wayland: P froze each one, and Esc, Alt+F4 and the" \
     "close request each ended it with status 0; under sway the picture filled the screen's" \
-    "height, centred, and gathered the swarm where the pointer showed"
+    "height, centred, and gathered the swarm where the pointer showed; with sway hung it" \
+    "waited, and SIGTERM ended it"
