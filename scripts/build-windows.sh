@@ -11,27 +11,13 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh cmake make patch zip git g++-mingw-w64-i686-win32
 
 out=$PWD/build-windows
-tarball=allegro4.4_4.4.3.1.orig.tar.gz
-tarball_sha256=ec19dbc9a021244582b4819b3583ee594b50141f9fcf6944a4ed8069cbf8d4d4
-source=$out/src/allegro-4.4.3.1
 toolchain=$PWD/cmake/mingw-i686.cmake
-mkdir -p "$out"
 
-# The library is built again only when the tarball, a mend or the toolchain changes.
-recipe=$(cat scripts/windows/*.patch "$toolchain" | sha256sum)
-recipe="$tarball_sha256 ${recipe%% *}"
+# The library is built again only when the source, a mend or the toolchain changes.
+recipe=$(cat scripts/allegro-source.sh scripts/windows/*.patch "$toolchain" | sha256sum)
 if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
-    if ! echo "$tarball_sha256  $out/$tarball" | sha256sum --check --status 2>/dev/null; then
-        echo "build-windows: fetching $tarball"
-        rm -f "$out/$tarball"
-        # apt's own downloader: present wherever apt is, and it checks the hash.
-        /usr/lib/apt/apt-helper -o Debug::NoDropPrivs=true download-file \
-            "$(scripts/archive.sh)/pool/main/a/allegro4.4/$tarball" "$out/$tarball" \
-            "SHA256:$tarball_sha256" >/dev/null
-    fi
-    rm -rf "$out/src" "$out/allegro-build" "$out/allegro"
-    mkdir -p "$out/src"
-    tar -C "$out/src" -xzf "$out/$tarball"
+    rm -rf "$out/allegro-build" "$out/allegro"
+    source=$(scripts/allegro-source.sh "$out")
     for mend in scripts/windows/*.patch; do
         patch --quiet -p1 -d "$source" <"$mend"
     done

@@ -1,0 +1,19 @@
+/* What emscripten's C library offers, for the library's Unix configuration header. */
+#define ALLEGRO_COLOR8
+#define ALLEGRO_COLOR16
+#define ALLEGRO_COLOR24
+#define ALLEGRO_COLOR32
+
+#define ALLEGRO_HAVE_DIRENT_H
+#define ALLEGRO_HAVE_INTTYPES_H
+#define ALLEGRO_HAVE_STDINT_H
+#define ALLEGRO_HAVE_SYS_STAT_H
+#define ALLEGRO_HAVE_SYS_TIME_H
+#define ALLEGRO_HAVE_SYS_UTSNAME_H
+
+#define ALLEGRO_HAVE_MEMCMP
+#define ALLEGRO_HAVE_MKSTEMP
+#define ALLEGRO_HAVE_SYSCONF
+
+#define ALLEGRO_LITTLE_ENDIAN
+#define ALLEGRO_NO_ASM

@@ -1,0 +1,25 @@
+/* The library's web platform: drivers that live inside a browser page. The program's thread
+   makes the frames; the page's thread shows them and feeds input through the functions
+   exported below (called from page.js). */
+#ifndef WEB_PLATFORM_H
+#define WEB_PLATFORM_H
+
+#include "allegro.h"
+#include "allegro/internal/aintern.h"
+
+#define SYSTEM_WEB AL_ID('W', 'E', 'B', ' ')
+#define GFX_WEB AL_ID('W', 'E', 'B', ' ')
+#define KEYBOARD_WEB AL_ID('W', 'E', 'B', ' ')
+#define MOUSE_WEB AL_ID('W', 'E', 'B', ' ')
+#define TIMER_WEB AL_ID('W', 'E', 'B', ' ')
+
+extern SYSTEM_DRIVER system_web;
+extern GFX_DRIVER gfx_web;
+extern KEYBOARD_DRIVER keyboard_web;
+extern MOUSE_DRIVER mousedrv_web;
+extern TIMER_DRIVER timer_web;
+
+/* The close hook the program registered, or NULL. */
+extern void (*_web_close_hook)(void);
+
+#endif

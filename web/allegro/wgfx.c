@@ -1,0 +1,112 @@
+/* The graphics driver: the screen is an 800x600, 32-bit bitmap in memory, its pixels laid out
+   as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a frame, which
+   is handed to the page; the page shows the last finished one on its next animation frame. */
+#include <emscripten/emscripten.h>
+#include <stdatomic.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "web.h"
+
+#define WIDTH 800
+#define HEIGHT 600
+
+/* Three buffers, so neither thread ever waits for the other: the program fills `back`, the
+   page reads `front`, and the two swap through `middle`, which is marked FRESH when the
+   program left a frame there that the page has not taken yet. */
+#define FRESH 4
+static uint32_t buffers[3][WIDTH * HEIGHT];
+static int back = 0;
+static int front = 1;
+static atomic_int middle = 2;
+
+static atomic_int frames_made;
+static atomic_int page_hidden;
+
+static void (*library_blit_from_memory)(BITMAP*, BITMAP*, int, int, int, int, int, int);
+
+static void hand_frame_to_page(void) {
+    const uint32_t* pixel = (const uint32_t*)screen->line[0];
+    uint32_t* out = buffers[back];
+    int i;
+
+    /* A hidden page shows nothing: the program waits here, at its next frame, until shown. */
+    while (atomic_load(&page_hidden))
+        usleep(20000);
+    for (i = 0; i < WIDTH * HEIGHT; i++)
+        out[i] = pixel[i] | 0xFF000000u;
+    back = atomic_exchange(&middle, back | FRESH) & 3;
+    atomic_fetch_add(&frames_made, 1);
+}
+
+static void blit_and_hand_over(BITMAP* source, BITMAP* dest, int source_x, int source_y, int dest_x,
+                               int dest_y, int width, int height) {
+    library_blit_from_memory(source, dest, source_x, source_y, dest_x, dest_y, width, height);
+    hand_frame_to_page();
+}
+
+static BITMAP* web_gfx_init(int w, int h, int v_w, int v_h, int color_depth) {
+    BITMAP* bitmap;
+    void* memory;
+
+    if (w != WIDTH || h != HEIGHT || (v_w != 0 && v_w != w) || (v_h != 0 && v_h != h) ||
+        color_depth != 32) {
+        ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE,
+                 get_config_text("The page shows 800x600 at 32 bits only"));
+        return NULL;
+    }
+    _rgb_r_shift_32 = 0;
+    _rgb_g_shift_32 = 8;
+    _rgb_b_shift_32 = 16;
+    _rgb_a_shift_32 = 24;
+    memory = calloc(WIDTH * HEIGHT, 4);
+    if (memory == NULL)
+        return NULL;
+    bitmap = _make_bitmap(WIDTH, HEIGHT, (uintptr_t)memory, &gfx_web, 32, WIDTH * 4);
+    if (bitmap == NULL) {
+        free(memory);
+        return NULL;
+    }
+    library_blit_from_memory = bitmap->vtable->blit_from_memory;
+    bitmap->vtable->blit_from_memory = blit_and_hand_over;
+    return bitmap;
+}
+
+static void web_gfx_exit(BITMAP* bitmap) {
+    free((void*)gfx_web.vid_phys_base);
+    gfx_web.vid_phys_base = 0;
+    (void)bitmap;
+}
+
+GFX_DRIVER gfx_web = {
+    .id = GFX_WEB,
+    .name = empty_string,
+    .desc = empty_string,
+    .ascii_name = "Web page canvas",
+    .init = web_gfx_init,
+    .exit = web_gfx_exit,
+    .w = WIDTH,
+    .h = HEIGHT,
+    .linear = TRUE,
+    .vid_mem = WIDTH * HEIGHT * 4,
+    /* Not windowed: the program asks for a full-screen mode, and the page is its screen. */
+    .windowed = FALSE,
+};
+
+/* Called by the page, on its own thread. */
+
+/* The last finished frame, WIDTH x HEIGHT pixels of red, green, blue and alpha bytes. */
+EMSCRIPTEN_KEEPALIVE const uint32_t* web_take_frame(void) {
+    if (atomic_load(&middle) & FRESH)
+        front = atomic_exchange(&middle, front) & 3;
+    return buffers[front];
+}
+
+EMSCRIPTEN_KEEPALIVE int web_frames_made(void) {
+    return atomic_load(&frames_made);
+}
+
+EMSCRIPTEN_KEEPALIVE void web_set_hidden(int hidden) {
+    atomic_store(&page_hidden, hidden);
+}
