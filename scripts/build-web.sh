@@ -79,4 +79,8 @@ cp -r "$site" "$out/stage/$name"
     find "$name" -exec touch -d "@${SOURCE_DATE_EPOCH:-$(git -C "$OLDPWD" log -1 --format=%ct)}" {} +
     find "$name" -type f | LC_ALL=C sort | TZ=UTC zip -X -q "$out/$name.zip" -@
 )
-echo "build-web: build-web/site/ and build-web/$name.zip"
+weight=0
+for file in "$site"/*; do
+    weight=$((weight + $(gzip -9 -c "$file" | wc -c)))
+done
+echo "build-web: build-web/site/ ($((weight / 1024)) KB gzipped) and build-web/$name.zip"

@@ -108,6 +108,11 @@ def frozen_for(page, seconds):
 
 def test_draws_moves_pauses_and_ends_on_esc(driver, address):
     page = Page(driver, address)
+    made, shown = page.frames(), driver.execute_script("return framesShown")
+    time.sleep(2)
+    made, shown = page.frames() - made, driver.execute_script("return framesShown") - shown
+    print(f"  first frame {driver.execute_script('return firstShownAt') / 1000:.2f} s after"
+          f" navigation; {made / 2:.0f} frames made and {shown / 2:.0f} shown a second")
     first = page.picture()[0]
     time.sleep(0.3)
     assert page.picture()[0] != first, "the picture did not move"
@@ -182,7 +187,7 @@ def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, address):
     time.sleep(1.5)
     driver.switch_to.window(this_tab)
     during = page.frames() - before
-    print(f"  {per_second} frames a second shown, {during} made in 1.5 s hidden")
+    print(f"  {per_second} frames made a second shown, {during} in 1.5 s hidden")
     assert during < per_second * 1.5 / 5, f"{during} frames were made while the page was hidden"
     wait_for(lambda: page.frames() > before + 50, "frames again once shown, with P let go", 3)
 
