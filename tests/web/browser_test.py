@@ -126,8 +126,14 @@ def test_draws_moves_pauses_and_ends_on_esc(driver, address):
     page.ended_with(0)
 
 
-def test_close_button_ends_with_zero(driver, address):
+def test_freeze_button_holds_it_and_close_ends_with_zero(driver, address):
     page = Page(driver, address)
+    freeze = driver.find_element("id", "freeze")
+    ActionChains(driver).click_and_hold(freeze).pause(0.3).perform()
+    assert frozen_for(page, 1), "frames went on with Hold to freeze held"
+    ActionChains(driver).release().perform()
+    before = page.frames()
+    wait_for(lambda: page.frames() > before, "frames again after Hold to freeze was let go", 2)
     driver.find_element("id", "close").click()
     page.ended_with(0)
     assert not driver.find_element("id", "again").get_attribute("hidden")
@@ -219,7 +225,7 @@ def main():
             server, addresses[name] = serve(folder, *options)
             servers.append(server)
         cases = [(test_draws_moves_pauses_and_ends_on_esc, "isolated"),
-                 (test_close_button_ends_with_zero, "isolated"),
+                 (test_freeze_button_holds_it_and_close_ends_with_zero, "isolated"),
                  (test_pull_gathers_at_the_shown_point_and_push_scatters, "isolated"),
                  (test_one_finger_pulls, "isolated"),
                  (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "isolated"),
