@@ -46,6 +46,7 @@ if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
     echo "$recipe" >"$out/allegro/recipe"
 fi
 
+version=$(sed -n 's/^project(comets VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 echo "build-web: building comets.js and comets.wasm"
 site=$out/site
 rm -rf "$site"
@@ -56,9 +57,9 @@ mkdir -p "$site"
 exported=_main,_web_take_frame,_web_frames_made,_web_set_hidden,_web_key,_web_mouse,_web_close
 em++ -std=c++17 -O2 -pthread -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion \
     -Werror -Isrc -isystem web/allegro/include -isystem "$out/src/allegro-4.4.3.1/include" \
-    src/swarm/spawn.cpp src/swarm/update.cpp src/swarm/draw.cpp \
-    src/app/startup.cpp src/app/frame.cpp src/app/main.cpp \
-    src/app/ending_web.cpp src/app/desktop_web.cpp "$library" \
+    -DCOMETS_VERSION="\"$version\"" src/swarm/spawn.cpp src/swarm/update.cpp src/swarm/draw.cpp \
+    src/app/options.cpp src/app/startup.cpp src/app/frame.cpp src/app/main.cpp \
+    src/app/console_unix.cpp src/app/ending_web.cpp src/app/desktop_web.cpp "$library" \
     -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB \
     -sENVIRONMENT=web,worker -sEXPORTED_FUNCTIONS="$exported" \
     -sEXPORTED_RUNTIME_METHODS=HEAPU8 -o "$site/comets.js"
@@ -68,7 +69,6 @@ cp "$out/allegro/allegro-licence.txt" "$site/"
 
 # The zip: fixed file times and modes, a fixed order, no owner, and times taken as UTC (a zip
 # stores local time), so that the same commit always gives the same bytes.
-version=$(sed -n 's/^project(comets VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 name=comets-$version-web
 rm -rf "$out/stage" "$out/$name.zip"
 mkdir -p "$out/stage"

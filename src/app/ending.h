@@ -4,13 +4,15 @@
 // ending_windows.cpp has nothing to do.
 #pragma once
 
-// Holds SIGINT, SIGTERM and SIGHUP back until install_ending_handlers. Call before
-// allegro_init: while it starts, the library's own handlers are in place, and they abort.
+// Notes which of SIGINT, SIGTERM and SIGHUP are ignored, and holds them back until
+// install_ending_handlers. Call before allegro_init: while it starts, the library's own
+// handlers are in place, and they abort.
 void hold_ending_signals();
 
-// Takes SIGINT, SIGTERM and SIGHUP over from the library (a SIGHUP ignored from the start, as
-// under nohup, stays ignored), then lets through any that was held back, and has a lost X
-// display end the program. Call right after allegro_init, which installs handlers of its own.
+// Takes SIGINT, SIGTERM and SIGHUP over from the library (one ignored from the start, as under
+// nohup or in a script's background job, stays ignored), then lets through any that was held
+// back, and has a lost X display end the program. Call right after allegro_init, which
+// installs handlers of its own.
 void install_ending_handlers();
 
 // The signal that asked the program to end, or 0 while none has. One atomic read, cheap

@@ -10,7 +10,14 @@
 
 namespace {
 
+constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
 std::atomic<int> received_signal{0};
+
+// The ending signals ignored when the program started (a background job of a script starts
+// with SIGINT ignored, nohup ignores SIGHUP): they stay ignored. Noted before the library
+// starts, as it puts handlers of its own in place.
+bool ignored_at_start[NSIG] = {};
 static_assert(std::atomic<int>::is_always_lock_free, "written from a signal handler");
 
 // Only records the signal. The handler may interrupt the frame loop or the library's input
@@ -31,9 +38,9 @@ void catch_signal(int signal_number) {
 sigset_t ending_signals() {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
+    for (const int signal_number : ENDING_SIGNALS) {
+        sigaddset(&signals, signal_number);
+    }
     return signals;
 }
 
@@ -56,15 +63,20 @@ int display_lost(Display*) {
 }  // namespace
 
 void hold_ending_signals() {
+    for (const int signal_number : ENDING_SIGNALS) {
+        ignored_at_start[signal_number] = ignored(signal_number);
+    }
     const sigset_t signals = ending_signals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 void install_ending_handlers() {
-    catch_signal(SIGINT);
-    catch_signal(SIGTERM);
-    if (!ignored(SIGHUP)) {
-        catch_signal(SIGHUP);
+    for (const int signal_number : ENDING_SIGNALS) {
+        if (ignored_at_start[signal_number]) {
+            std::signal(signal_number, SIG_IGN);
+        } else {
+            catch_signal(signal_number);
+        }
     }
     XSetIOErrorHandler(display_lost);
     // A signal held since hold_ending_signals is delivered now, to the handler above.

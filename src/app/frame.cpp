@@ -1,5 +1,7 @@
 #include <allegro.h>
 
+#include <chrono>
+
 #include "app/ending.h"
 #include "app/shell.h"
 
@@ -27,11 +29,37 @@ void present_frame(BITMAP* back_buffer) {
     clear_bitmap(back_buffer);
 }
 
-void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
-    // No frame pacing: frames follow each other as fast as they can be made.
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Sleeps until the next frame is due. `due` carries the schedule from frame to frame, so the
+// rate holds however long each frame took and however the sleep rounds; a frame that comes
+// late (after a pause, say) starts the schedule again from now instead of a burst of frames
+// making up for it.
+void pace_frame(Clock::time_point& due, int fps) {
+    due += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / fps));
+    const Clock::time_point now = Clock::now();
+    if (due <= now) {
+        due = now;
+        return;
+    }
+    // The library's sleep counts whole milliseconds: rounded up, so it never wakes early.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+    rest(static_cast<unsigned>(wait.count()));
+}
+
+}  // namespace
+
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps) {
+    Clock::time_point due = Clock::now();
     while (!quit_requested && !key[KEY_ESC] && ending_signal() == 0) {
         advance_swarm(comets, active, back_buffer);
         wait_while_paused();
         present_frame(back_buffer);
+        // Without a rate, no pacing: frames follow each other as fast as they can be made.
+        if (fps > 0) {
+            pace_frame(due, fps);
+        }
     }
 }

@@ -1,24 +1,40 @@
 // comets: a swarm of 32 comets on a full-screen 800x600 display, herded with the mouse.
 // Left button pulls, right button pushes, P held freezes, Esc or the close button ends.
+// Options (comets --help): in a window instead, at most so many frames a second.
 
 #include <allegro.h>
 
 #include <cstdlib>
 #include <ctime>
 
+#include "app/console.h"
 #include "app/desktop.h"
 #include "app/ending.h"
+#include "app/options.h"
 #include "app/shell.h"
 
-int main() {
+int main(int argc, char* argv[]) {
+    // The command line, before anything touches the display.
+    const Options options = parse_options(argc, argv);
+    if (!options.problem.empty()) {
+        tell_user(usage_error_text(options.problem), true);
+        return 2;
+    }
+    if (options.help || options.version) {
+        tell_user(options.help ? usage_text() : version_text(), false);
+        return EXIT_SUCCESS;
+    }
+
     // Start-up.
     if (!start_library()) {
         return EXIT_FAILURE;
     }
-    if (!set_graphics_mode(set_gfx_mode)) {
+    if (!set_graphics_mode(set_gfx_mode, options.window)) {
         return EXIT_FAILURE;
     }
-    hand_screen_to_window_manager();
+    if (!options.window) {
+        hand_screen_to_window_manager();
+    }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     BITMAP* back_buffer = create_back_buffer();
     if (back_buffer == nullptr) {
@@ -31,7 +47,7 @@ int main() {
     }
 
     // Main loop, until Esc, the close button or a signal.
-    run_frame_loop(comets, active, back_buffer);
+    run_frame_loop(comets, active, back_buffer, options.fps);
 
     // Shutdown: after a signal, here and by that signal; otherwise the library closes
     // itself down at exit.

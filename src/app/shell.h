@@ -26,9 +26,9 @@ constexpr std::array<int, 4> DEPTH_CANDIDATES = {32, 24, 16, 15};
 using GfxModeSetter = int (*)(int card, int width, int height, int virtual_width,
                               int virtual_height);
 
-// Tries full-screen 800x600 at each of DEPTH_CANDIDATES in turn and prints which depth it
-// got, or that none worked (then returns false).
-bool set_graphics_mode(GfxModeSetter try_mode);
+// Tries 800x600, full screen or in a window, at each of DEPTH_CANDIDATES in turn and prints
+// which depth it got, or that none worked (then returns false).
+bool set_graphics_mode(GfxModeSetter try_mode, bool in_window = false);
 
 // A memory bitmap the size and depth of the screen; null, after a message on standard
 // error, when it cannot be made.
@@ -53,5 +53,7 @@ void wait_while_paused();
 // and clears the buffer for the next frame.
 void present_frame(BITMAP* back_buffer);
 
-// Runs frames until the close button, Esc or a signal to end, tested at the top of each pass.
-void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer);
+// Runs frames until the close button, Esc or a signal to end, tested at the top of each pass:
+// at most `fps` frames a second, or with 0 as fast as they come.
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer,
+                    int fps = 0);

@@ -31,10 +31,11 @@ bool start_library() {
     return true;
 }
 
-bool set_graphics_mode(GfxModeSetter try_mode) {
+bool set_graphics_mode(GfxModeSetter try_mode, bool in_window) {
+    const int card = in_window ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
     for (const int depth : DEPTH_CANDIDATES) {
         set_color_depth(depth);
-        if (try_mode(GFX_AUTODETECT_FULLSCREEN, 800, 600, 0, 0) == 0) {
+        if (try_mode(card, 800, 600, 0, 0) == 0) {
             std::printf("GFX mode set with depth %i bit", depth);
             std::fflush(stdout);
             return true;

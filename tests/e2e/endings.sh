@@ -4,7 +4,8 @@
 #   SIGINT, SIGTERM, SIGHUP     ended by that very signal: status 130, 143, 129
 #   SIGTERM during start-up     the same, though the library installs handlers of its own
 #   Ctrl+C on a shell loop      the loop ends: the program died of SIGINT, as the shell sees
-#   SIGHUP ignored from the start (nohup): it goes on, and Esc ends it with 0
+#   SIGHUP, SIGINT or SIGTERM ignored from the start (nohup, a script's background job): it
+#                               goes on, and Esc ends it with 0
 #   X server killed             status 1 and one line of its own on standard error
 #   client killed by the server (as xkill does): the same
 #   logout                      SIGTERM to the program and its X server at once: 143 or 1
@@ -103,15 +104,16 @@ ctrl_c_case() {
     ((++cases))
 }
 
-# ignored_hup_case: started with SIGHUP ignored, as nohup does; a SIGHUP must leave it running.
-ignored_hup_case() {
-    start_comets 0 env --ignore-signal=HUP
-    kill -HUP "$COMETS_PID"
+# ignored_case SIGNAL: started with SIGNAL ignored, as nohup does SIGHUP and a shell SIGINT for
+# a background job; that signal must leave it running.
+ignored_case() {
+    start_comets 0 env --ignore-signal="$1"
+    kill -s "$1" "$COMETS_PID"
     sleep 0.5
-    kill -0 "$COMETS_PID" 2>/dev/null || fail "SIGHUP ended a program started with it ignored"
+    kill -0 "$COMETS_PID" 2>/dev/null || fail "SIG$1 ended a program started with it ignored"
     hold_key Escape
-    await_end "Esc after an ignored SIGHUP"
-    [[ $status -eq 0 ]] || fail "Esc after an ignored SIGHUP: status $status, expected 0"
+    await_end "Esc after an ignored SIG$1"
+    [[ $status -eq 0 ]] || fail "Esc after an ignored SIG$1: status $status, expected 0"
     ((++cases))
 }
 
@@ -153,7 +155,9 @@ for ((run = 1; run <= runs; run++)); do
     done
     startup_case
     ctrl_c_case
-    ignored_hup_case
+    for signal in HUP INT TERM; do
+        ignored_case "$signal"
+    done
     display_case client 0
     logout_case
 done

@@ -73,15 +73,18 @@ snapshot() {
     "$X11_PROBE" snapshot
 }
 
-# Starts the program with the frame counter preloaded (COUNT_FRAMES_LIB), through the command
-# given (a terminal, say) or straight away. Its pid, output and exit status land in $WORK.
+# Starts the program with the frame counter preloaded (COUNT_FRAMES_LIB) and the options in
+# COMETS_OPTIONS, through the command given (a terminal, say) or straight away. Its pid, output
+# and exit status land in $WORK.
+COMETS_OPTIONS=()
 launch_counted() {
     rm -f "$WORK/frames" "$WORK/pid" "$WORK/status"
     : "${COUNT_FRAMES_LIB:?path of the count_frames library}"
     # Through a descriptor: the loader splits LD_PRELOAD at the spaces a path may hold.
-    "$@" sh -c 'COUNT_FRAMES_FILE="$1/frames" LD_PRELOAD=/proc/self/fd/7 "$2" 7<"$3" \
-        >"$1/out" 2>"$1/err" & echo $! >"$1/pid"; wait $!; echo $? >"$1/status"' \
-        sh "$WORK" "$COMETS" "$COUNT_FRAMES_LIB" &
+    "$@" sh -c 'work=$1 comets=$2 counter=$3; shift 3
+        COUNT_FRAMES_FILE="$work/frames" LD_PRELOAD=/proc/self/fd/7 "$comets" "$@" 7<"$counter" \
+        >"$work/out" 2>"$work/err" & echo $! >"$work/pid"; wait $!; echo $? >"$work/status"' \
+        sh "$WORK" "$COMETS" "$COUNT_FRAMES_LIB" "${COMETS_OPTIONS[@]}" &
     LAUNCHER_PID=$!
 }
 

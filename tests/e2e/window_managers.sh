@@ -3,7 +3,9 @@
 # decorations, P held freezes it, and Esc, the window manager's Alt+F4 and a taskbar's close
 # request each end it with status 0. A window manager that hangs costs start-up a bounded
 # wait, and one that crashed (its check window gone) none; either way the program then runs
-# as it does with no window manager. Judged by its frames and its status.
+# as it does with no window manager. With --window it is a decorated 800x600 window of the
+# desktop, and with --fps 60 it makes about 60 frames a second. Judged by its frames and its
+# status.
 # Needs COUNT_FRAMES_LIB (bench/count_frames), openbox and xprop.
 source "$(dirname "$0")/lib.sh"
 
@@ -57,6 +59,28 @@ for ending in Escape alt+F4 wm-close; do
     expect_status 0 "$ending under openbox"
 done
 
+# In a window: managed and decorated (openbox puts a frame around it), paced at about 60 frames
+# a second (loose bounds, so a loaded machine does not fail it).
+COMETS_OPTIONS=(--window --fps 60)
+for ending in Escape wm-close; do
+    started_within 2
+    window=$(xdotool search --onlyvisible --name '^comets$' | head -n 1)
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS)
+    [[ $extents =~ =\ [0-9]+,\ [0-9]+,\ [1-9] ]] || fail "--window: no title bar: $extents"
+    xdotool getwindowgeometry "$window" | grep -q "Geometry: 800x600" ||
+        fail "--window: not 800x600: $(xdotool getwindowgeometry "$window")"
+    before=$(frames)
+    sleep 2
+    rate=$((($(frames) - before) / 2))
+    ((rate >= 40 && rate <= 80)) || fail "--fps 60: $rate frames a second"
+    case $ending in
+        wm-close) "$X11_PROBE" wm-close comets || fail "no window called comets" ;;
+        *) hold_key "$ending" ;;
+    esac
+    expect_status 0 "$ending on the window"
+done
+COMETS_OPTIONS=()
+
 # Hung: its check window still names itself, but nothing it is asked is done.
 kill -STOP "$OPENBOX_PID"
 started_within 5
@@ -71,4 +95,5 @@ started_within 2
 hold_key Escape
 expect_status 0 "Escape after openbox crashed"
 echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
-    "close request; with openbox hung or crashed, started and ended as with none"
+    "close request; in a decorated window at about 60 frames a second, ended with 0 by Esc" \
+    "and the close request; with openbox hung or crashed, started and ended as with none"

@@ -198,6 +198,18 @@ def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, address):
     wait_for(lambda: page.frames() > before + 50, "frames again once shown, with P let go", 3)
 
 
+def test_options_come_from_the_address(driver, address):
+    page = Page(driver, address + "?fps=30")
+    before = page.frames()
+    time.sleep(2)
+    rate = (page.frames() - before) / 2
+    assert 20 <= rate <= 40, f"?fps=30 made {rate} frames a second"
+    driver.get(address + "?fps=0")
+    wait_for(lambda: "Try 'comets --help'." in driver.find_element("id", "message").text,
+             "the usage error of ?fps=0 on the page")
+    Page.ended_with(page, 2)
+
+
 def test_served_without_headers_it_still_runs(driver, address):
     Page(driver, address)
     assert driver.execute_script("return crossOriginIsolated")
@@ -229,6 +241,7 @@ def main():
                  (test_pull_gathers_at_the_shown_point_and_push_scatters, "isolated"),
                  (test_one_finger_pulls, "isolated"),
                  (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "isolated"),
+                 (test_options_come_from_the_address, "isolated"),
                  (test_served_without_headers_it_still_runs, "bare"),
                  (test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run, "broken")]
         passed = failed = 0

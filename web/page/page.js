@@ -188,9 +188,25 @@ function wire() {
     });
 }
 
+// Options come from the page's address, for the program's own parser: ?fps=60 is --fps 60. A
+// window means nothing in a page, so ?window is left out.
+function options() {
+    const list = [];
+    for (const [name, value] of new URLSearchParams(location.search)) {
+        if (name !== "window") {
+            list.push("--" + name, ...(value === "" ? [] : [value]));
+        }
+    }
+    return list;
+}
+
 var Module = {
+    arguments: options(),
     stdout: takeOutput,
-    printErr: (text) => console.error(text),
+    printErr: (text) => {
+        console.error(text);
+        say(text);
+    },
     onRuntimeInitialized: () => {
         running = true;
         closeButton.disabled = false;

@@ -1,0 +1,9 @@
+#include <cstdio>
+
+#include "app/console.h"
+
+void tell_user(const std::string& text, bool is_error) {
+    std::FILE* stream = is_error ? stderr : stdout;
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}

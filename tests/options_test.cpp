@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+
+namespace {
+
+Options parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "comets");
+    return parse_options(static_cast<int>(arguments.size()), arguments.data());
+}
+
+// Every argument that is not one of the options, and every frame rate that is not a whole
+// number from 1 to 1000, is a usage error that names it.
+TEST(Options, WrongCommandLinesNameTheirProblem) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* named;
+    } cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"stray"}, "unexpected argument 'stray'"},
+        {{"--window", "-"}, "'-'"},
+        {{"--fps"}, "'--fps' needs a number"},
+        {{"--fps", "0"}, "'0'"},
+        {{"--fps", "1001"}, "'1001'"},
+        {{"--fps", "60x"}, "'60x'"},
+        {{"--fps", "-5"}, "'-5'"},
+        {{"--fps", ""}, "''"},
+        {{"--fps", " 60"}, "' 60'"},
+        {{"--fps=", "60"}, "''"},
+        {{"--fps", "99999999999"}, "'99999999999'"},
+        {{"--help", "--nope"}, "'--nope'"},
+    };
+    for (const auto& c : cases) {
+        const std::string problem = parse(c.arguments).problem;
+        EXPECT_NE(problem.find(c.named), std::string::npos) << c.arguments[0] << ": " << problem;
+    }
+}
+
+TEST(Options, GoodCommandLines) {
+    const Options none = parse({});
+    EXPECT_TRUE(none.problem.empty() && !none.help && !none.version && !none.window);
+    EXPECT_EQ(none.fps, 0);
+    EXPECT_TRUE(parse({"-h"}).help && parse({"--help"}).help && parse({"--version"}).version);
+    const Options all = parse({"--window", "--fps", "1000"});
+    EXPECT_TRUE(all.problem.empty() && all.window);
+    EXPECT_EQ(all.fps, 1000);
+    EXPECT_EQ(parse({"--fps=1"}).fps, 1);
+    EXPECT_EQ(parse({"--fps", "144", "--fps", "60"}).fps, 60);
+}
+
+TEST(Options, UsageErrorEndsWithTheHint) {
+    EXPECT_EQ(usage_error_text("unknown option '-x'"),
+              "comets: unknown option '-x'\nTry 'comets --help'.\n");
+}
+
+}  // namespace
