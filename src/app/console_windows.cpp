@@ -35,6 +35,6 @@ void tell_user(const std::string& text, bool is_error) {
             return;
         }
     }
-    MessageBoxA(nullptr, text.c_str(), "comets",
-                MB_OK | (is_error ? MB_ICONERROR : MB_ICONINFORMATION));
+    const UINT icon = is_error ? MB_ICONERROR : MB_ICONINFORMATION;
+    MessageBoxA(nullptr, text.c_str(), "comets", MB_OK | icon);
 }

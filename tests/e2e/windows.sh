@@ -31,6 +31,17 @@ chmod +x "$COMETS"
 
 start_xvfb "$WORK"
 timeout 120 wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
+# The version and a usage error reach standard output and error, redirected here; a GUI
+# program has no console of its own.
+status=0
+wine "$folder/comets.exe" --version >"$WORK/out" 2>"$WORK/err" || status=$?
+[[ $status -eq 0 && $(cat "$WORK/out") == "comets "[0-9]* ]] ||
+    fail "--version: status $status, '$(cat "$WORK/out")'"
+status=0
+wine "$folder/comets.exe" --fps 0 >"$WORK/out" 2>"$WORK/err" || status=$?
+[[ $status -eq 2 ]] && grep -qx "Try 'comets --help'." "$WORK/err" ||
+    fail "--fps 0: status $status, '$(cat "$WORK/err")'"
+
 start_comets 1
 out=$(cat "$WORK/out")
 [[ $out == "GFX mode set with depth 32 bit" ]] || fail "stdout was '$out'"
@@ -60,5 +71,6 @@ cp "$source_dir"/build-windows/*.orig.tar.gz "$copy/build-windows/"
     { cat "$WORK/build.log" >&2; fail "the Windows build failed in $copy"; }
 cmp -s "$zip" "$copy/build-windows/${zip##*/}" || fail "two builds gave different zips"
 
-echo "PASS: $(basename "$zip") under $(wine --version): 32-bit mode, $lit lit pixels in" \
-    "$colours colours, frozen by P, ended by Esc with status 0; built twice, the same"
+echo "PASS: $(basename "$zip") under $(wine --version): --version and a usage error said;" \
+    "32-bit mode, $lit lit pixels in $colours colours, frozen by P, ended by Esc with status" \
+    "0; built twice, the same"
