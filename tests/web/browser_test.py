@@ -21,23 +21,22 @@ from selenium.webdriver.common.keys import Keys
 
 SITE = os.path.abspath(sys.argv[1])
 SERVER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve-web.py")
-HOLD = 0.2  # a key held as a person holds it: a WebDriver tap is shorter than a frame
 
-
-def serve(folder, *options):
-    server = subprocess.Popen([sys.executable, SERVER, folder, *options], stdout=subprocess.PIPE,
-                              text=True)
-    return server, server.stdout.readline().strip()
-
-
-def browser():
-    options = Options()
-    for argument in ("--headless=new", "--window-size=1000,800", "--no-first-run",
-                     "--disable-gpu", "--use-fake-ui-for-media-stream"):
-        options.add_argument(argument)
-    if os.geteuid() == 0:
-        options.add_argument("--no-sandbox")  # Chromium's sandbox refuses root
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+# The share of the lit pixels within 120 of the picture's point (x, y), and a hash of it all.
+PICTURE = """
+    const data = document.getElementById("picture").getContext("2d")
+        .getImageData(0, 0, 800, 600).data;
+    let hash = 0, lit = 0, near = 0;
+    for (let i = 0; i < data.length; i += 4) {
+        const value = data[i] | data[i + 1] << 8 | data[i + 2] << 16;
+        hash = (hash * 31 + value) | 0;
+        if (value !== 0) {
+            const x = (i / 4) % 800 - arguments[0], y = Math.floor(i / 3200) - arguments[1];
+            lit++;
+            near += x * x + y * y < 120 * 120;
+        }
+    }
+    return [hash, lit ? near / lit : 0];"""
 
 
 def wait_for(test, what, seconds=10):
@@ -49,170 +48,135 @@ def wait_for(test, what, seconds=10):
 
 
 class Page:
-    """One page load of the program, with what a test reads from it."""
+    """One page load of the program, and what a test reads from it or does to it."""
 
     def __init__(self, driver, address):
-        self.driver = driver
+        self.driver, self.run = driver, driver.execute_script
         driver.get(address)
         wait_for(lambda: self.frames() > 0, "a first frame")
         wait_for(lambda: "GFX mode set with depth 32 bit" in self.text("output"),
                  "the program's first output line")
-        self.canvas = driver.find_element("id", "picture")
 
     def text(self, element):
         return self.driver.find_element("id", element).text
 
-    def frames(self):
-        return self.driver.execute_script(  # running: the page's, set once the runtime is up
-            "return typeof running === 'boolean' && running ? Module._web_frames_made() : 0")
+    def frames(self):  # running: the page's, set once the runtime is up
+        return self.run("return typeof running === 'boolean' && running ?"
+                        " Module._web_frames_made() : 0")
 
-    def picture(self):
-        """A hash of the canvas, and the share of its lit pixels within 120 of (x, y)."""
-        return self.driver.execute_script("""
-            const data = document.getElementById("picture").getContext("2d")
-                .getImageData(0, 0, 800, 600).data;
-            let hash = 0, lit = 0, near = 0;
-            for (let i = 0; i < data.length; i += 4) {
-                const value = data[i] | data[i + 1] << 8 | data[i + 2] << 16;
-                hash = (hash * 31 + value) | 0;
-                if (value !== 0) {
-                    const x = (i / 4) % 800 - arguments[0], y = Math.floor(i / 3200) - arguments[1];
-                    lit++;
-                    near += x * x + y * y < 120 * 120;
-                }
-            }
-            return [hash, lit ? near / lit : 0];""", *self.point)
+    def picture(self, x=400, y=300):
+        return self.run(PICTURE, x, y)
 
-    point = (400, 300)
+    def frozen_for(self, seconds):
+        before, picture = self.frames(), self.picture()[0]
+        time.sleep(seconds)
+        return self.frames() == before and self.picture()[0] == picture
 
-    def shown(self, x, y):
-        """Where (x, y) of the picture is on the canvas, as an offset from its centre."""
-        box = self.driver.execute_script(
-            "const r = arguments[0].getBoundingClientRect(); return [r.width, r.height];",
-            self.canvas)
-        return round((x + 0.5) * box[0] / 800 - box[0] / 2), round((y + 0.5) * box[1] / 600 - box[1] / 2)
+    def moving(self, after):
+        before = self.frames()
+        wait_for(lambda: self.frames() > before, f"frames again after {after}", 2)
 
-    def hold_key(self, key, seconds=HOLD):
-        ActionChains(self.driver).key_down(key).pause(seconds).key_up(key).perform()
+    def viewport(self, x, y):
+        """Where the centre of the picture's pixel (x, y) is shown, in the page's viewport."""
+        return self.run("const r = document.getElementById('picture').getBoundingClientRect();"
+                        "return [r.left + (arguments[0] + 0.5) * r.width / 800,"
+                        "        r.top + (arguments[1] + 0.5) * r.height / 600];", x, y)
 
     def ended_with(self, status):
         wait_for(lambda: f"ended with status {status}" in self.text("output"),
                  f"the page saying the program ended with status {status}")
 
 
-def frozen_for(page, seconds):
-    before, picture = page.frames(), page.picture()[0]
-    time.sleep(seconds)
-    return page.frames() == before and page.picture()[0] == picture
+def mouse(driver, *steps):
+    actions = ActionBuilder(driver)
+    for step, argument in steps:
+        getattr(actions.pointer_action, step)(*argument)
+    actions.perform()
 
 
-def test_draws_moves_pauses_and_ends_on_esc(driver, address):
-    page = Page(driver, address)
-    made, shown = page.frames(), driver.execute_script("return framesShown")
+def test_draws_moves_pauses_and_ends_on_esc(driver, page):
+    made, shown = page.frames(), page.run("return framesShown")
     time.sleep(2)
-    made, shown = page.frames() - made, driver.execute_script("return framesShown") - shown
-    print(f"  first frame {driver.execute_script('return firstShownAt') / 1000:.2f} s after"
-          f" navigation; {made / 2:.0f} frames made and {shown / 2:.0f} shown a second")
+    made, shown = page.frames() - made, page.run("return framesShown") - shown
+    print(f"  first frame {page.run('return firstShownAt') / 1000:.2f} s after navigation;"
+          f" {made / 2:.0f} frames made and {shown / 2:.0f} shown a second")
     first = page.picture()[0]
     time.sleep(0.3)
     assert page.picture()[0] != first, "the picture did not move"
-    ActionChains(driver).key_down("p").perform()
-    time.sleep(0.3)
-    assert frozen_for(page, 1.5), "frames went on with P held"
+    ActionChains(driver).key_down("p").pause(0.3).perform()
+    assert page.frozen_for(1.5), "frames went on with P held"
     ActionChains(driver).key_up("p").perform()
-    before = page.frames()
-    wait_for(lambda: page.frames() > before, "frames again after P was released", 2)
-    page.hold_key(Keys.ESCAPE)
+    page.moving("P was released")
+    # Held as a person holds it: a WebDriver tap is shorter than a frame.
+    ActionChains(driver).key_down(Keys.ESCAPE).pause(0.2).key_up(Keys.ESCAPE).perform()
     page.ended_with(0)
 
 
-def test_freeze_button_holds_it_and_close_ends_with_zero(driver, address):
-    page = Page(driver, address)
-    freeze = driver.find_element("id", "freeze")
-    ActionChains(driver).click_and_hold(freeze).pause(0.3).perform()
-    assert frozen_for(page, 1), "frames went on with Hold to freeze held"
+def test_freeze_button_holds_it_and_close_ends_with_zero(driver, page):
+    ActionChains(driver).click_and_hold(driver.find_element("id", "freeze")).pause(0.3).perform()
+    assert page.frozen_for(1), "frames went on with Hold to freeze held"
     ActionChains(driver).release().perform()
-    before = page.frames()
-    wait_for(lambda: page.frames() > before, "frames again after Hold to freeze was let go", 2)
+    page.moving("Hold to freeze was let go")
     driver.find_element("id", "close").click()
     page.ended_with(0)
     assert not driver.find_element("id", "again").get_attribute("hidden")
 
 
-def test_pull_gathers_at_the_shown_point_and_push_scatters(driver, address):
-    page = Page(driver, address)
-    page.point = (620, 430)
-    x, y = page.shown(*page.point)
-    before = page.picture()[1]
-    ActionChains(driver).move_to_element_with_offset(page.canvas, x, y).click_and_hold().perform()
+def test_pull_gathers_at_the_shown_point_and_push_scatters(driver, page):
+    point = (620, 430)
+    before = page.picture(*point)[1]
+    mouse(driver, ("move_to_location", page.viewport(*point)), ("pointer_down", ()))
     time.sleep(3)
-    pulled = page.picture()[1]
-    ActionChains(driver).release().perform()
-    actions = ActionBuilder(driver)
-    actions.pointer_action.pointer_down(MouseButton.RIGHT)
-    actions.perform()
+    pulled = page.picture(*point)[1]
+    mouse(driver, ("pointer_up", ()), ("pointer_down", (MouseButton.RIGHT,)))
     time.sleep(1.5)
-    pushed = page.picture()[1]
-    actions = ActionBuilder(driver)
-    actions.pointer_action.pointer_up(MouseButton.RIGHT)
-    actions.perform()
+    pushed = page.picture(*point)[1]
+    mouse(driver, ("pointer_up", (MouseButton.RIGHT,)))
     print(f"  lit within 120 px of the pointer: {before:.2f}, pulled {pulled:.2f},"
           f" pushed {pushed:.2f}")
     assert pulled > max(0.4, 2 * before), "the pull did not gather the swarm at the pointer"
     assert pushed < pulled / 2, "the push did not scatter the swarm"
 
 
-def test_one_finger_pulls(driver, address):
-    page = Page(driver, address)
-    page.point = (150, 120)
-    box = driver.execute_script(
-        "const r = arguments[0].getBoundingClientRect(); return [r.left, r.top, r.width];",
-        page.canvas)
-    scale = box[2] / 800
-    touch = {"x": box[0] + 150.5 * scale, "y": box[1] + 120.5 * scale, "id": 1}
+def test_one_finger_pulls(driver, page):
+    x, y = page.viewport(150, 120)
     driver.execute_cdp_cmd("Input.dispatchTouchEvent",
-                           {"type": "touchStart", "touchPoints": [touch]})
+                           {"type": "touchStart", "touchPoints": [{"x": x, "y": y, "id": 1}]})
     time.sleep(3)
-    pulled = page.picture()[1]
+    pulled = page.picture(150, 120)[1]
     driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
     assert pulled > 0.4, f"one finger did not pull: {pulled:.2f} lit near it"
 
 
-def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, address):
-    page = Page(driver, address)
+def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, page):
     start = page.frames()
     time.sleep(0.5)
     per_second = (page.frames() - start) * 2
-    ActionChains(driver).key_down("p").perform()
-    time.sleep(0.3)
-    assert frozen_for(page, 0.5), "frames went on with P held"
+    ActionChains(driver).key_down("p").pause(0.3).perform()
+    assert page.frozen_for(0.5), "frames went on with P held"
     # Another tab in front: this page is hidden and loses the focus, which lets P go.
-    this_tab = driver.current_window_handle
-    before = page.frames()
+    this_tab, before = driver.current_window_handle, page.frames()
     driver.switch_to.new_window("tab")
     time.sleep(1.5)
     driver.switch_to.window(this_tab)
     during = page.frames() - before
     print(f"  {per_second} frames made a second shown, {during} in 1.5 s hidden")
     assert during < per_second * 1.5 / 5, f"{during} frames were made while the page was hidden"
-    wait_for(lambda: page.frames() > before + 50, "frames again once shown, with P let go", 3)
+    page.moving("the page was shown again, with P let go")
 
 
-def test_options_come_from_the_address(driver, address):
-    page = Page(driver, address + "?fps=30")
+def test_options_come_from_the_address(driver, page):
     before = page.frames()
     time.sleep(2)
     rate = (page.frames() - before) / 2
     assert 20 <= rate <= 40, f"?fps=30 made {rate} frames a second"
-    driver.get(address + "?fps=0")
-    wait_for(lambda: "Try 'comets --help'." in driver.find_element("id", "message").text,
-             "the usage error of ?fps=0 on the page")
-    Page.ended_with(page, 2)
+    driver.get(driver.current_url.replace("fps=30", "fps=0"))
+    wait_for(lambda: "Try 'comets --help'." in page.text("message"), "the usage error of ?fps=0")
+    page.ended_with(2)
 
 
-def test_served_without_headers_it_still_runs(driver, address):
-    Page(driver, address)
-    assert driver.execute_script("return crossOriginIsolated")
+def test_served_without_headers_it_still_runs(driver, page):
+    assert page.run("return crossOriginIsolated")
 
 
 def test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run(driver, address):
@@ -225,48 +189,51 @@ def test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run(driver, addr
 
 
 def main():
-    bare_site = tempfile.mkdtemp()
+    options = Options()
+    for argument in ("--headless=new", "--window-size=1000,800", "--no-first-run"):
+        options.add_argument(argument)
+    if os.geteuid() == 0:
+        options.add_argument("--no-sandbox")  # Chromium's sandbox refuses root
     broken_site = tempfile.mkdtemp()
-    servers = []
+    shutil.copytree(SITE, broken_site, dirs_exist_ok=True)
+    os.remove(os.path.join(broken_site, "comets.wasm"))
+    servers, addresses = [], {}
+    for name, folder, flags in (("isolated", SITE, []), ("bare", SITE, ["--bare"]),
+                                ("broken", broken_site, [])):
+        servers.append(subprocess.Popen([sys.executable, SERVER, folder, *flags],
+                                        stdout=subprocess.PIPE, text=True))
+        addresses[name] = servers[-1].stdout.readline().strip()
+    # Each case on a new browser; the page is loaded first where a case is given one.
+    cases = [(test_draws_moves_pauses_and_ends_on_esc, "isolated", ""),
+             (test_freeze_button_holds_it_and_close_ends_with_zero, "isolated", ""),
+             (test_pull_gathers_at_the_shown_point_and_push_scatters, "isolated", ""),
+             (test_one_finger_pulls, "isolated", ""),
+             (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "isolated", ""),
+             (test_options_come_from_the_address, "isolated", "?fps=30"),
+             (test_served_without_headers_it_still_runs, "bare", ""),
+             (test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run, "broken", None)]
+    passed = failed = 0
     try:
-        shutil.copytree(SITE, broken_site, dirs_exist_ok=True)
-        os.remove(os.path.join(broken_site, "comets.wasm"))
-        addresses = {}
-        for name, folder, options in (("isolated", SITE, ()), ("bare", SITE, ("--bare",)),
-                                      ("broken", broken_site, ())):
-            server, addresses[name] = serve(folder, *options)
-            servers.append(server)
-        cases = [(test_draws_moves_pauses_and_ends_on_esc, "isolated"),
-                 (test_freeze_button_holds_it_and_close_ends_with_zero, "isolated"),
-                 (test_pull_gathers_at_the_shown_point_and_push_scatters, "isolated"),
-                 (test_one_finger_pulls, "isolated"),
-                 (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "isolated"),
-                 (test_options_come_from_the_address, "isolated"),
-                 (test_served_without_headers_it_still_runs, "bare"),
-                 (test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run, "broken")]
-        passed = failed = 0
-        for case, server in cases:
-            driver = browser()
+        for case, server, query in cases:
+            driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
             try:
-                case(driver, addresses[server])
+                address = addresses[server]
+                case(driver, address if query is None else Page(driver, address + query))
                 passed += 1
                 print(f"PASS {case.__name__}")
             except Exception:  # a failure of any kind fails this case alone
                 failed += 1
                 print(f"FAIL {case.__name__}")
                 traceback.print_exc(file=sys.stdout)
-                for entry in driver.get_log("browser")[-5:]:
-                    print("  browser:", entry["message"])
             finally:
                 driver.quit()
-        print(f"{passed} passed, {failed} failed")
-        return 1 if failed else 0
     finally:
         for server in servers:
             server.terminate()
             server.wait()
-        shutil.rmtree(bare_site)
         shutil.rmtree(broken_site)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
 
 
 sys.exit(main())
