@@ -33,7 +33,9 @@ await_end() {
 # start_run PAUSED: the program on the current display, a random moment into its run, with
 # P held when PAUSED is 1.
 start_run() {
-    start_comets "0.$((RANDOM % 5))"
+    # With SIGINT set back to its default, as a terminal's foreground job has it: what a
+    # script starts in the background begins with it ignored, and then it stays ignored.
+    start_comets "0.$((RANDOM % 5))" env --default-signal=INT
     if [[ $1 == 1 ]]; then
         xdotool keydown p
         sleep 0.2
