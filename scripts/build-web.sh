@@ -28,19 +28,17 @@ if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
     # no operating system of their own (files, and the empty sound and joystick lists).
     files=$(sed -n '/^set(ALLEGRO_SRC_\(C_\)\?FILES$/,/)/s/^ *\(src\/[^ ]*\.c\)$/\1/p' \
         "$source/cmake/FileList.cmake")
-    files+=" src/unix/ufile.c src/unix/usnddrv.c src/unix/ujoydrv.c"
     echo "build-web: building Allegro (log: build-web/allegro-build.log)"
     # The platform's configuration headers come first, in place of those the library's own
     # build would generate. Its old code's warnings are not ours to mend.
-    if ! printf '%s\n' ${files// /$'\n'} "${platform[@]/#/$PWD/}" | grep '\.c$' |
-        (cd "$source" && xargs -P "$(nproc)" -I {} sh -c \
+    if ! printf '%s\n' $files src/unix/ufile.c src/unix/usnddrv.c src/unix/ujoydrv.c \
+        "$PWD"/web/allegro/*.c | (cd "$source" && xargs -P "$(nproc)" -I {} sh -c \
             'emcc -c -O2 -pthread -w -DALLEGRO_SRC -I"$1/web/allegro/include" -Iinclude \
                 -I"$1/web/allegro" "$2" -o "$3/$(basename "$2" .c).o"' \
             sh "$OLDPWD" {} "$out/allegro/objects") >"$out/allegro-build.log" 2>&1; then
         tail -n 30 "$out/allegro-build.log" >&2
         exit 1
     fi
-    rm -f "$library"
     (cd "$out/allegro/objects" && emar rcs "$library" $(ls | LC_ALL=C sort))
     cp "$source/docs/txt/license.txt" "$out/allegro/allegro-licence.txt"
     echo "$recipe" >"$out/allegro/recipe"

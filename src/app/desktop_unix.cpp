@@ -281,7 +281,6 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
 // window, and the X server scales them from there into the window, which now covers the
 // whole full-screen window. The pointer's positions in that window are mapped back.
 struct Scaling {
-    Display* display;
     Window shown_window;
     Pixmap frame;
     Picture source;
@@ -299,7 +298,7 @@ void redraw_scaled(int x, int y, int width, int height) {
     scaling.library_redrawer(x, y, width, height);
     _xwin.window = scaling.shown_window;
     const PictureArea& area = scaling.area;
-    XRenderComposite(scaling.display, PictOpSrc, scaling.source, None, scaling.target, 0, 0, 0, 0,
+    XRenderComposite(_xwin.display, PictOpSrc, scaling.source, None, scaling.target, 0, 0, 0, 0,
                      area.left, area.top, static_cast<unsigned>(area.width),
                      static_cast<unsigned>(area.height));
 }
@@ -326,8 +325,7 @@ bool scale_picture(Display* display, const PictureArea& area, int window_width, 
         return false;
     }
     const Window window = _xwin.window;
-    scaling = {
-        display, window, None, None, None, area, _xwin_window_redrawer, _xwin_mouse_interrupt};
+    scaling = {window, None, None, None, area, _xwin_window_redrawer, _xwin_mouse_interrupt};
     scaling.frame =
         XCreatePixmap(display, window, static_cast<unsigned>(SCREEN_W),
                       static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(_xwin.window_depth));

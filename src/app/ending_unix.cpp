@@ -13,12 +13,12 @@ namespace {
 constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<int> received_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "written from a signal handler");
 
 // The ending signals ignored when the program started (a background job of a script starts
 // with SIGINT ignored, nohup ignores SIGHUP): they stay ignored. Noted before the library
 // starts, as it puts handlers of its own in place.
 bool ignored_at_start[NSIG] = {};
-static_assert(std::atomic<int>::is_always_lock_free, "written from a signal handler");
 
 // Only records the signal. The handler may interrupt the frame loop or the library's input
 // thread halfway through their work, so shutting anything down from here is unsafe; the

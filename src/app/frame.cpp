@@ -37,8 +37,8 @@ using Clock = std::chrono::steady_clock;
 // rate holds however long each frame took and however the sleep rounds; a frame that comes
 // late (after a pause, say) starts the schedule again from now instead of a burst of frames
 // making up for it.
-void pace_frame(Clock::time_point& due, int fps) {
-    due += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / fps));
+void pace_frame(Clock::time_point& due, Clock::duration period) {
+    due += period;
     const Clock::time_point now = Clock::now();
     if (due <= now) {
         due = now;
@@ -52,14 +52,17 @@ void pace_frame(Clock::time_point& due, int fps) {
 }  // namespace
 
 void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps) {
+    // Without a rate, no pacing: frames follow each other as fast as they can be made.
+    const Clock::duration period =
+        fps > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
+                : Clock::duration::zero();
     Clock::time_point due = Clock::now();
     while (!quit_requested && !key[KEY_ESC] && ending_signal() == 0) {
         advance_swarm(comets, active, back_buffer);
         wait_while_paused();
         present_frame(back_buffer);
-        // Without a rate, no pacing: frames follow each other as fast as they can be made.
         if (fps > 0) {
-            pace_frame(due, fps);
+            pace_frame(due, period);
         }
     }
 }

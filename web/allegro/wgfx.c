@@ -96,10 +96,12 @@ GFX_DRIVER gfx_web = {
 
 /* Called by the page, on its own thread. */
 
-/* The last finished frame, WIDTH x HEIGHT pixels of red, green, blue and alpha bytes. */
+/* The frame finished last, WIDTH x HEIGHT pixels of red, green, blue and alpha bytes, or NULL
+   when there is none since the page last took one. */
 EMSCRIPTEN_KEEPALIVE const uint32_t* web_take_frame(void) {
-    if (atomic_load(&middle) & FRESH)
-        front = atomic_exchange(&middle, front) & 3;
+    if (!(atomic_load(&middle) & FRESH))
+        return NULL;
+    front = atomic_exchange(&middle, front) & 3;
     return buffers[front];
 }
 
