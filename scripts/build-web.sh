@@ -56,8 +56,9 @@ exported=_main,_web_take_frame,_web_frames_made,_web_set_hidden,_web_key,_web_mo
 em++ -std=c++17 -O2 -pthread -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion \
     -Werror -Isrc -isystem web/allegro/include -isystem "$out/src/allegro-4.4.3.1/include" \
     -DCOMETS_VERSION="\"$version\"" src/swarm/spawn.cpp src/swarm/update.cpp src/swarm/draw.cpp \
-    src/app/options.cpp src/app/startup.cpp src/app/frame.cpp src/app/main.cpp \
-    src/app/console_unix.cpp src/app/ending_web.cpp src/app/desktop_web.cpp "$library" \
+    src/app/options.cpp src/app/startup.cpp src/app/frame.cpp src/app/picture_fit.cpp \
+    src/app/main.cpp src/platform/posix/console.cpp src/platform/none/ending.cpp \
+    src/platform/none/desktop.cpp "$library" \
     -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB \
     -sENVIRONMENT=web,worker -sEXPORTED_FUNCTIONS="$exported" \
     -sEXPORTED_RUNTIME_METHODS=HEAPU8 -o "$site/comets.js"

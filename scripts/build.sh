@@ -16,14 +16,14 @@ done
 if [[ -z $arch ]]; then
     build=build
     options=()
-    packages=(g++ cmake make pkg-config liballegro4-dev libx11-dev libxrender-dev)
+    packages=(g++ cmake make pkg-config liballegro4-dev libx11-dev libxrender-dev libxrandr-dev)
     test_packages=(libgtest-dev libbenchmark-dev)
 else
     [[ -f cmake/linux-$arch.cmake ]] || { echo "build: cannot build for '$arch'" >&2; exit 1; }
     build=build-$arch
     options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/linux-$arch.cmake")
     packages=(crossbuild-essential-"$arch" cmake make qemu-user-static "pkgconf:$arch"
-        "liballegro4-dev:$arch" "libx11-dev:$arch" "libxrender-dev:$arch" "libstdc++6:$arch")
+        "liballegro4-dev:$arch" "libx11-dev:$arch" "libxrender-dev:$arch" "libxrandr-dev:$arch" "libstdc++6:$arch")
     test_packages=("libgtest-dev:$arch" "libbenchmark-dev:$arch")
 fi
 if [[ $mode == program ]]; then

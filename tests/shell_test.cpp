@@ -4,10 +4,11 @@
 #include <cstdlib>
 #include <future>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
-#include "app/desktop.h"
+#include "app/picture_fit.h"
 #include "app/shell.h"
 #include "support.h"
 
@@ -196,6 +197,36 @@ TEST_F(FrameTest, PauseHoldsUntilPIsReleased) {
     EXPECT_EQ(paused.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
+// Paced at 2 frames a second, an Esc tap that falls wholly between two frames still ends the
+// loop, at once; but one made while P is held is not seen, as without pacing.
+TEST_F(FrameTest, EscTapBetweenPacedFramesEnds) {
+    const auto tap_esc = [] {
+        if (keyboard_lowlevel_callback == nullptr) {
+            ADD_FAILURE() << "the paced loop does not see key presses as they come";
+            return;
+        }
+        keyboard_lowlevel_callback(KEY_ESC);
+        keyboard_lowlevel_callback(KEY_ESC | 0x80);
+    };
+    auto loop =
+        std::async(std::launch::async, [&] { run_frame_loop(comets, active, back_buffer, 2); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tap_esc();
+    EXPECT_EQ(loop.wait_for(std::chrono::milliseconds(150)), std::future_status::ready);
+    close_hook();
+    loop.wait();
+
+    quit_requested = false;
+    key[KEY_P] = 1;
+    loop = std::async(std::launch::async, [&] { run_frame_loop(comets, active, back_buffer, 2); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tap_esc();
+    key[KEY_P] = 0;
+    EXPECT_EQ(loop.wait_for(std::chrono::milliseconds(700)), std::future_status::timeout);
+    close_hook();
+    loop.wait();
+}
+
 }  // namespace
 
 // Wider windows show the picture as tall as they are, taller ones as wide, centred both ways.
@@ -214,4 +245,19 @@ TEST(PictureFit, KeepsFourToThreeAndCentres) {
                                     c.expected.height}))
             << c.width << "x" << c.height;
     }
+}
+
+// The pointer over the scaled picture acts on the point shown there: its corners and middle map
+// to the picture's, and a point in the black beside it past the picture's edge.
+TEST(PictureFit, MapsWindowPointsToThePointShown) {
+    const PictureArea area = fit_picture(1920, 1080);
+    const auto at = [&](int x, int y) {
+        const PicturePoint point = picture_point(area, 800, 600, x, y);
+        return std::vector<int>{point.x, point.y};
+    };
+    EXPECT_EQ(at(240, 0), (std::vector<int>{0, 0}));
+    EXPECT_EQ(at(960, 540), (std::vector<int>{400, 300}));
+    EXPECT_EQ(at(1679, 1079), (std::vector<int>{799, 599}));
+    EXPECT_EQ(at(1560, 960), (std::vector<int>{733, 533}));
+    EXPECT_LT(at(100, 540)[0], 0);
 }

@@ -1,9 +1,12 @@
 #include <allegro.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 
-#include "app/ending.h"
 #include "app/shell.h"
+#include "platform/desktop.h"
+#include "platform/ending.h"
 
 void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
     for (std::size_t slot = 0; slot < comets.size(); ++slot) {
@@ -33,36 +36,63 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Sleeps until the next frame is due. `due` carries the schedule from frame to frame, so the
-// rate holds however long each frame took and however the sleep rounds; a frame that comes
-// late (after a pause, say) starts the schedule again from now instead of a burst of frames
-// making up for it.
+// Whether Esc went down since the loop last looked, even if it went up again meanwhile: with
+// frames paced, a quick tap would otherwise often fall wholly inside the sleep between two
+// passes and never be seen. Set from the library's input thread.
+std::atomic<bool> esc_tapped{false};
+
+void note_esc_tap(int scancode) {
+    if (scancode == KEY_ESC) {
+        esc_tapped = true;
+    }
+}
+
+// Sleeps until the next frame is due, or an Esc tap ends the wait early. `due` carries the
+// schedule from frame to frame, so the rate holds however long each frame took and however
+// the sleep rounds; a frame that comes late (after a pause, say) starts the schedule again
+// from now instead of a burst of frames making up for it.
 void pace_frame(Clock::time_point& due, Clock::duration period) {
     due += period;
-    const Clock::time_point now = Clock::now();
-    if (due <= now) {
-        due = now;
+    if (due <= Clock::now()) {
+        due = Clock::now();
         return;
     }
-    // The library's sleep counts whole milliseconds: rounded up, so it never wakes early.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
-    rest(static_cast<unsigned>(wait.count()));
+    // In short sleeps, to see a tap soon; the library's sleep counts whole milliseconds,
+    // rounded up, so it never wakes early.
+    constexpr auto SLICE = std::chrono::milliseconds(10);
+    for (Clock::time_point now = Clock::now(); now < due && !esc_tapped; now = Clock::now()) {
+        const auto wait = std::min<std::chrono::milliseconds>(
+            SLICE, std::chrono::ceil<std::chrono::milliseconds>(due - now));
+        rest(static_cast<unsigned>(wait.count()));
+    }
 }
 
 }  // namespace
 
 void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps) {
-    // Without a rate, no pacing: frames follow each other as fast as they can be made.
+    // Without a rate, no pacing: frames follow each other as fast as they can be made, and Esc
+    // counts only while it is down at the top of a pass.
+    const bool paced = fps > 0;
     const Clock::duration period =
-        fps > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
-                : Clock::duration::zero();
+        paced ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
+              : Clock::duration::zero();
+    if (paced) {
+        esc_tapped = false;
+        keyboard_lowlevel_callback = note_esc_tap;
+    }
     Clock::time_point due = Clock::now();
-    while (!quit_requested && !key[KEY_ESC] && ending_signal() == 0) {
+    while (!quit_requested && !key[KEY_ESC] && !(paced && esc_tapped) && ending_signal() == 0) {
+        follow_window_manager();
         advance_swarm(comets, active, back_buffer);
+        const bool paused = key[KEY_P];
         wait_while_paused();
+        if (paused) {
+            esc_tapped = false;  // a tap during the pause is not seen, as without pacing
+        }
         present_frame(back_buffer);
-        if (fps > 0) {
+        if (paced) {
             pace_frame(due, period);
         }
     }
+    keyboard_lowlevel_callback = nullptr;
 }

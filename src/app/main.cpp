@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/console.h"
-#include "app/desktop.h"
-#include "app/ending.h"
 #include "app/options.h"
 #include "app/shell.h"
+#include "platform/console.h"
+#include "platform/desktop.h"
+#include "platform/ending.h"
 
 int main(int argc, char* argv[]) {
     // The command line, before anything touches the display.
@@ -29,7 +29,10 @@ int main(int argc, char* argv[]) {
     if (!start_library()) {
         return EXIT_FAILURE;
     }
-    if (!set_graphics_mode(set_gfx_mode, options.window)) {
+    begin_mode_watch(!options.window);
+    const bool mode_set = set_graphics_mode(set_gfx_mode, options.window);
+    end_mode_watch();
+    if (!mode_set) {
         return EXIT_FAILURE;
     }
     if (!options.window) {

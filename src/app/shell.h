@@ -15,7 +15,7 @@ extern std::atomic<bool> quit_requested;
 void close_hook();
 
 // Starts the library, its timer, mouse and keyboard, registers close_hook and installs the
-// handlers for the ways the program is told to end from outside.
+// handlers for the ways the program is told to end from outside and for the display's errors.
 // On failure says why on standard error and returns false.
 bool start_library();
 

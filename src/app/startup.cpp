@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/ending.h"
 #include "app/shell.h"
+#include "platform/desktop.h"
+#include "platform/ending.h"
 
 std::atomic<bool> quit_requested{false};
 
@@ -24,6 +25,7 @@ bool start_library() {
         return false;
     }
     install_ending_handlers();
+    watch_display();
     install_timer();
     install_mouse();
     install_keyboard();

@@ -5,24 +5,25 @@
 // So where a window manager supports EWMH full screen, the window is handed to it: managed,
 // full screen without decorations, getting keys through the focus and the window manager's
 // close request through WM_DELETE_WINDOW, which the library hands to the close hook.
-// A compositor may give that window the whole output rather than an 800x600 mode; the picture
-// is then scaled to fit it.
+// It goes to the monitor where the pointer is, and the picture is fitted to whatever size the
+// window manager gives it, then and later.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrender.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/xf86vmode.h>
-#include <allegro.h>
-#include <allegro/internal/aintern.h>
 #include <time.h>
-#include <xalleg.h>
 
 #include <chrono>
 #include <cstring>
 #include <vector>
 
-#include "app/desktop.h"
-#include "app/ending.h"
+#include "platform/desktop.h"
+#include "platform/ending.h"
+#include "platform/x11/allegro_x11.h"
+#include "platform/x11/focus.h"
+#include "platform/x11/window_follow.h"
+#include "platform/x11/x_errors.h"
 
 namespace {
 
@@ -61,13 +62,11 @@ Atoms intern_atoms(Display* display) {
             atom("_MOTIF_WM_HINTS")};
 }
 
-// Errors from the server (a window gone, a request refused) must not end the program, as
-// Xlib's default handler would: they are only noted, and the hand-over gives up.
-bool x_error_seen = false;
+// Errors from the server (a window gone, a request refused) make the hand-over give up.
+unsigned long errors_before_hand_over = 0;
 
-int note_x_error(Display*, XErrorEvent*) {
-    x_error_seen = true;
-    return 0;
+bool x_error_seen() {
+    return x_errors_seen() != errors_before_hand_over;
 }
 
 // The 32-bit items of a window's property of the given type; empty when it has none.
@@ -111,7 +110,7 @@ bool full_screen_window_manager(Display* display, const Atoms& atoms) {
     const std::vector<unsigned long> named =
         read_property(display, check[0], atoms.supporting_wm_check, XA_WINDOW);
     XSync(display, False);
-    if (x_error_seen || named.size() != 1 || named[0] != check[0]) {
+    if (x_error_seen() || named.size() != 1 || named[0] != check[0]) {
         return false;
     }
     return holds(read_property(display, root, atoms.supported, XA_ATOM), atoms.wm_state_fullscreen);
@@ -148,7 +147,7 @@ bool wait_until(Clock::time_point deadline, Test ready) {
         if (ready()) {
             return true;
         }
-        if (x_error_seen || ending_signal() != 0 || Clock::now() >= deadline) {
+        if (x_error_seen() || ending_signal() != 0 || Clock::now() >= deadline) {
             return false;
         }
         const timespec pause{0, 2'000'000};
@@ -164,8 +163,10 @@ bool viewable(Display* display, Window window) {
 
 // The server's current time, read from the PropertyNotify that naming the window causes (the
 // window must select PropertyChangeMask); CurrentTime if it never comes.
-Time name_window(Display* display, Window window, Clock::time_point deadline) {
-    XStoreName(display, window, _xwin.window_title);
+Time name_window(const LibraryWindows& windows, Clock::time_point deadline) {
+    Display* display = windows.display;
+    const Window window = windows.full_screen;
+    XStoreName(display, window, windows.title);
     Time now = CurrentTime;
     wait_until(deadline, [&] {
         XEvent event;
@@ -182,8 +183,11 @@ Time name_window(Display* display, Window window, Clock::time_point deadline) {
 // What a window manager reads when the window is mapped: its names, that it takes the
 // keyboard, that it takes close requests, that it wants full screen, and when the user last
 // acted, so that focus-stealing prevention lets it have the focus.
-void describe_window(Display* display, Window window, const Atoms& atoms, Time user_time) {
-    XClassHint class_hint{_xwin.application_name, _xwin.application_class};
+void describe_window(const LibraryWindows& windows, const Atoms& atoms, Time user_time) {
+    Display* display = windows.display;
+    const Window window = windows.full_screen;
+    XClassHint class_hint{const_cast<char*>(windows.application_name),
+                          const_cast<char*>(windows.application_class)};
     XSetClassHint(display, window, &class_hint);
     XWMHints hints{};
     hints.flags = InputHint | StateHint;
@@ -223,15 +227,6 @@ void request_full_screen(Display* display, Window window, const Atoms& atoms) {
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-// The pointer stays confined to the drawing window, as the library had it; unmapping its
-// window ended the library's grab.
-void grab_pointer(Display* display) {
-    _xwin.mouse_grabbed =
-        XGrabPointer(display, _xwin.window, False,
-                     PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
-                     GrabModeAsync, _xwin.window, None, CurrentTime) == GrabSuccess;
-}
-
 void set_override_redirect(Display* display, Window window, bool override, long events) {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = override ? True : False;
@@ -241,16 +236,18 @@ void set_override_redirect(Display* display, Window window, bool override, long 
 
 // Makes the window a managed full-screen window; false if the window manager did not show it
 // full screen by the deadline.
-bool make_managed(Display* display, Window window, const Atoms& atoms, Clock::time_point deadline) {
+bool make_managed(const LibraryWindows& windows, const Atoms& atoms, Clock::time_point deadline) {
+    Display* display = windows.display;
+    const Window window = windows.full_screen;
     // The window manager sees a window only when it is mapped, and leaves an override-redirect
     // one alone: so it is unmapped, changed and mapped again. The keyboard now comes through
     // the focus, and the window manager's own keys (Alt+F4, Alt+Tab) work again.
     XUnmapWindow(display, window);
     XUngrabKeyboard(display, CurrentTime);
-    _xwin.keyboard_grabbed = 0;
+    note_keyboard_grab(false);
     set_override_redirect(display, window, false, MANAGED_EVENTS);
-    const Time user_time = name_window(display, window, deadline);
-    describe_window(display, window, atoms, user_time);
+    const Time user_time = name_window(windows, deadline);
+    describe_window(windows, atoms, user_time);
     XMapRaised(display, window);
     if (!wait_until(deadline, [&] { return viewable(display, window); })) {
         return false;
@@ -260,7 +257,9 @@ bool make_managed(Display* display, Window window, const Atoms& atoms, Clock::ti
         return holds(read_property(display, window, atoms.wm_state, XA_ATOM),
                      atoms.wm_state_fullscreen);
     });
-    grab_pointer(display);
+    // The pointer stays confined to the picture, as the library had it; unmapping its window
+    // ended the library's grab.
+    confine_pointer();
     return full_screen;
 }
 
@@ -271,138 +270,82 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
     set_override_redirect(display, window, true, LIBRARY_EVENTS);
     XMapRaised(display, window);
     wait_until(deadline, [&] { return viewable(display, window); });
-    _xwin.keyboard_grabbed =
-        XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
-                      CurrentTime) == GrabSuccess;
-    grab_pointer(display);
+    note_keyboard_grab(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                     GrabModeAsync, CurrentTime) == GrabSuccess);
+    confine_pointer();
 }
 
-// The scaled picture: the library's frames are put into an 800x600 pixmap instead of its
-// window, and the X server scales them from there into the window, which now covers the
-// whole full-screen window. The pointer's positions in that window are mapped back.
-struct Scaling {
-    Window shown_window;
-    Pixmap frame;
-    Picture source;
-    Picture target;
-    PictureArea area;
-    void (*library_redrawer)(int, int, int, int);
-    void (*library_mouse_handler)(int, int, int, int, int);
-};
-Scaling scaling{};
-
-// Called by the library, holding its lock, wherever it would put part of the screen into its
-// window: the whole frame after every copy to the screen, and what an exposure uncovered.
-void redraw_scaled(int x, int y, int width, int height) {
-    _xwin.window = scaling.frame;
-    scaling.library_redrawer(x, y, width, height);
-    _xwin.window = scaling.shown_window;
-    const PictureArea& area = scaling.area;
-    XRenderComposite(_xwin.display, PictOpSrc, scaling.source, None, scaling.target, 0, 0, 0, 0,
-                     area.left, area.top, static_cast<unsigned>(area.width),
-                     static_cast<unsigned>(area.height));
-}
-
-// The library reports a move as how far the pointer is, in window pixels, from where the
-// library last put it; it is told instead how far the point shown there is in the picture.
-void map_pointer(int dx, int dy, int dz, int dw, int buttons) {
-    if (dx != 0 || dy != 0) {
-        const PictureArea& area = scaling.area;
-        dx = (_mouse_x + dx - area.left) * SCREEN_W / area.width - _mouse_x;
-        dy = (_mouse_y + dy - area.top) * SCREEN_H / area.height - _mouse_y;
-    }
-    scaling.library_mouse_handler(dx, dy, dz, dw, buttons);
-}
-
-// Scales the picture into `area` of the full-screen window; false where the server cannot.
-bool scale_picture(Display* display, const PictureArea& area, int window_width, int window_height) {
-    int first_event = 0, first_error = 0;
-    XRenderPictFormat* format = nullptr;
-    if (XRenderQueryExtension(display, &first_event, &first_error)) {
-        format = XRenderFindVisualFormat(display, _xwin.visual);
-    }
-    if (format == nullptr || _xwin_mouse_interrupt == nullptr) {
+// The monitor the pointer is on, as RandR reports monitors; false where it cannot tell.
+bool pointer_monitor(Display* display, XRRMonitorInfo& found) {
+    const Window root = DefaultRootWindow(display);
+    Window child = None, pointer_root = None;
+    int x = 0, y = 0, window_x = 0, window_y = 0;
+    unsigned buttons = 0;
+    int first_event = 0, first_error = 0, major = 0, minor = 0;
+    if (!XQueryPointer(display, root, &pointer_root, &child, &x, &y, &window_x, &window_y,
+                       &buttons) ||
+        !XRRQueryExtension(display, &first_event, &first_error) ||
+        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
         return false;
     }
-    const Window window = _xwin.window;
-    scaling = {window, None, None, None, area, _xwin_window_redrawer, _xwin_mouse_interrupt};
-    scaling.frame =
-        XCreatePixmap(display, window, static_cast<unsigned>(SCREEN_W),
-                      static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(_xwin.window_depth));
-    scaling.source = XRenderCreatePicture(display, scaling.frame, format, 0, nullptr);
-    scaling.target = XRenderCreatePicture(display, window, format, 0, nullptr);
-    // The transform maps the window's pixels to the frame's; the nearest pixel keeps it sharp.
-    XTransform transform{};
-    transform.matrix[0][0] = XDoubleToFixed(static_cast<double>(SCREEN_W) / area.width);
-    transform.matrix[1][1] = XDoubleToFixed(static_cast<double>(SCREEN_H) / area.height);
-    transform.matrix[2][2] = XDoubleToFixed(1);
-    XRenderSetPictureTransform(display, scaling.source, &transform);
-    XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
-    XMoveResizeWindow(display, window, 0, 0, static_cast<unsigned>(window_width),
-                      static_cast<unsigned>(window_height));
-    _xwin_window_redrawer = redraw_scaled;
-    _xwin_mouse_interrupt = map_pointer;
-    XWarpPointer(display, None, window, 0, 0, 0, 0, area.left + area.width / 2,
-                 area.top + area.height / 2);
-    return true;
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+    bool on_one = false;
+    for (int i = 0; i < count && !on_one; ++i) {
+        const XRRMonitorInfo& monitor = monitors[i];
+        if (x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
+            y < monitor.y + monitor.height) {
+            found = monitor;
+            on_one = true;
+        }
+    }
+    if (monitors != nullptr) {
+        XRRFreeMonitors(monitors);
+    }
+    return on_one;
 }
 
-// A window manager that gives the full-screen window another size than the mode (KWin and
-// sway give it the whole output) would show the picture small in a corner: it is scaled to
-// fit, or where the server cannot scale, shown as it is in the middle.
-void fit_picture_to_window(Display* display, Window window) {
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
-        (attributes.width == SCREEN_W && attributes.height == SCREEN_H)) {
-        return;
-    }
-    const PictureArea area = fit_picture(attributes.width, attributes.height);
-    if (!scale_picture(display, area, attributes.width, attributes.height)) {
-        XMoveWindow(display, _xwin.window, (attributes.width - SCREEN_W) / 2,
-                    (attributes.height - SCREEN_H) / 2);
+// The library's window covers the whole X screen, which spans every monitor: a window manager
+// would make it full screen on whichever monitor it likes, or cover them all. Put on the one
+// with the pointer first, that is where it goes.
+void place_on_pointer_monitor(Display* display, Window window) {
+    XRRMonitorInfo monitor{};
+    if (pointer_monitor(display, monitor)) {
+        XMoveResizeWindow(display, window, monitor.x, monitor.y,
+                          static_cast<unsigned>(monitor.width),
+                          static_cast<unsigned>(monitor.height));
     }
 }
 
 }  // namespace
 
-PictureArea fit_picture(int window_width, int window_height) {
-    PictureArea area{};
-    // 4:3 kept: as tall as the window where it is wider than that, else as wide.
-    if (window_width * 3 >= window_height * 4) {
-        area.height = window_height;
-        area.width = window_height * 4 / 3;
-    } else {
-        area.width = window_width;
-        area.height = window_width * 3 / 4;
-    }
-    area.left = (window_width - area.width) / 2;
-    area.top = (window_height - area.height) / 2;
-    return area;
-}
-
 void hand_screen_to_window_manager() {
     // The library's input thread reads events from the same connection: holding its lock
     // keeps the events awaited here from being taken there.
-    XLOCK();
-    Display* display = _xwin.display;
-    const Window window = _xwin.fs_window;
-    if (display != nullptr && window != None) {
-        x_error_seen = false;
-        XErrorHandler library_handler = XSetErrorHandler(note_x_error);
-        const Atoms atoms = intern_atoms(display);
-        if (full_screen_window_manager(display, atoms)) {
-            const bool compositor = on_xwayland(display);
-            const Clock::time_point deadline =
-                Clock::now() + (compositor ? Clock::duration(COMPOSITOR_PATIENCE) : PATIENCE);
-            if (make_managed(display, window, atoms, deadline)) {
-                fit_picture_to_window(display, window);
-            } else if (!compositor && ending_signal() == 0) {
-                x_error_seen = false;
-                restore_library_window(display, window, Clock::now() + PATIENCE / 4);
-            }
-        }
-        XSync(display, False);
-        XSetErrorHandler(library_handler);
+    const LibraryLock lock;
+    const LibraryWindows windows = library_windows();
+    if (windows.display == nullptr || windows.full_screen == None) {
+        return;
     }
-    XUNLOCK();
+    Display* display = windows.display;
+    errors_before_hand_over = x_errors_seen();
+    const ExpectedXErrors expected;
+    const Atoms atoms = intern_atoms(display);
+    if (!full_screen_window_manager(display, atoms)) {
+        return;
+    }
+    const bool compositor = on_xwayland(display);
+    const Clock::time_point deadline =
+        Clock::now() + (compositor ? Clock::duration(COMPOSITOR_PATIENCE) : PATIENCE);
+    place_on_pointer_monitor(display, windows.full_screen);
+    const bool managed = make_managed(windows, atoms, deadline);
+    if (managed || compositor) {
+        // A compositor that did not show it in time keeps it, and may show it later.
+        let_go_without_focus();
+        start_following(windows);
+    } else if (ending_signal() == 0) {
+        errors_before_hand_over = x_errors_seen();
+        restore_library_window(display, windows.full_screen, Clock::now() + PATIENCE / 4);
+    }
+    XSync(display, False);
 }

@@ -4,7 +4,7 @@
 // message box.
 #include <windows.h>
 
-#include "app/console.h"
+#include "platform/console.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
-#include "app/ending.h"
+#include "platform/ending.h"
 
-#include <X11/Xlib.h>
 #include <allegro.h>
 #include <unistd.h>
 
@@ -50,16 +49,6 @@ bool ignored(int signal_number) {
     return current.sa_handler == SIG_IGN;
 }
 
-// Called by Xlib, on whichever thread noticed, when the connection to the display breaks.
-// Returning would let Xlib call exit, and the library's exit-time shutdown would then wait
-// for ever on the dead connection; so the process ends here, with calls that are safe while
-// another thread is stopped halfway through its work.
-int display_lost(Display*) {
-    static const char message[] = "comets: lost the connection to the X display\n";
-    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
-    _exit(EXIT_FAILURE);
-}
-
 }  // namespace
 
 void hold_ending_signals() {
@@ -78,7 +67,6 @@ void install_ending_handlers() {
             catch_signal(signal_number);
         }
     }
-    XSetIOErrorHandler(display_lost);
     // A signal held since hold_ending_signals is delivered now, to the handler above.
     const sigset_t signals = ending_signals();
     pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
@@ -92,7 +80,16 @@ void end_by_signal(int signal_number) {
     allegro_exit();
     // The library's shutdown put back the handlers it found at start-up, which may have
     // ignored the signal.
+    end_by_signal_at_once(signal_number);
+}
+
+void end_by_signal_at_once(int signal_number) {
     std::signal(signal_number, SIG_DFL);
+    // Only this thread is sure to have it unblocked.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, signal_number);
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
     std::raise(signal_number);
     _exit(128 + signal_number);  // the default action of these signals ends the process
 }

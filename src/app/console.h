@@ -1,9 +1,0 @@
-// Text for the person who started the program: its help, its version, a usage error. One file
-// per platform: console_unix.cpp writes it to standard output or standard error (in a browser
-// too, where the page takes them); a Windows program has no console of its own, so
-// console_windows.cpp writes to the one it was started from, or shows a message box.
-#pragma once
-
-#include <string>
-
-void tell_user(const std::string& text, bool is_error);

@@ -1,0 +1,22 @@
+#include "app/picture_fit.h"
+
+PictureArea fit_picture(int window_width, int window_height) {
+    PictureArea area{};
+    // As tall as the window where it is wider than 4:3, else as wide.
+    if (window_width * 3 >= window_height * 4) {
+        area.height = window_height;
+        area.width = window_height * 4 / 3;
+    } else {
+        area.width = window_width;
+        area.height = window_width * 3 / 4;
+    }
+    area.left = (window_width - area.width) / 2;
+    area.top = (window_height - area.height) / 2;
+    return area;
+}
+
+PicturePoint picture_point(const PictureArea& area, int picture_width, int picture_height, int x,
+                           int y) {
+    return {(x - area.left) * picture_width / area.width,
+            (y - area.top) * picture_height / area.height};
+}

@@ -1,0 +1,126 @@
+#include "platform/x11/allegro_x11.h"
+
+#include <allegro.h>
+#include <allegro/internal/aintern.h>
+#include <xalleg.h>
+
+LibraryLock::LibraryLock() {
+    XLOCK();
+}
+
+LibraryLock::~LibraryLock() {
+    XUNLOCK();
+}
+
+namespace {
+
+// The library's own hooks, taken when they are first replaced.
+LibraryHooks own_hooks{};
+bool hooks_replaced = false;
+
+// Whether `child` is a direct child of `parent`.
+bool child_of(Display* display, Window child, Window parent) {
+    Window root = None, found_parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, child, &root, &found_parent, &children, &count) == 0) {
+        return false;
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found_parent == parent;
+}
+
+}  // namespace
+
+LibraryWindows library_windows() {
+    LibraryWindows windows{};
+    if (_xwin.display == nullptr || _xwin.window == None) {
+        return windows;
+    }
+    // The drawing window must sit in the window the mode made for it, or the library's windows
+    // are not what the rest of this folder takes them for.
+    const Window holder = _xwin.fs_window != None ? _xwin.fs_window : _xwin.wm_window;
+    if (holder == None || !child_of(_xwin.display, _xwin.window, holder)) {
+        return windows;
+    }
+    windows.display = _xwin.display;
+    windows.full_screen = _xwin.fs_window;
+    windows.managed = _xwin.fs_window != None ? None : _xwin.wm_window;
+    windows.drawing = _xwin.window;
+    windows.visual = _xwin.visual;
+    windows.depth = _xwin.window_depth;
+    windows.title = _xwin.window_title;
+    windows.application_name = _xwin.application_name;
+    windows.application_class = _xwin.application_class;
+    return windows;
+}
+
+Window window_being_mapped(bool full_screen) {
+    return full_screen ? _xwin.fs_window : _xwin.wm_window;
+}
+
+bool confine_pointer() {
+    _xwin.mouse_grabbed =
+        XGrabPointer(_xwin.display, _xwin.window, False,
+                     PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
+                     GrabModeAsync, _xwin.window, None, CurrentTime) == GrabSuccess;
+    return _xwin.mouse_grabbed != 0;
+}
+
+void release_pointer() {
+    XUngrabPointer(_xwin.display, CurrentTime);
+    _xwin.mouse_grabbed = 0;
+}
+
+void note_keyboard_grab(bool grabbed) {
+    _xwin.keyboard_grabbed = grabbed ? 1 : 0;
+}
+
+LibraryHooks library_hooks() {
+    return hooks_replaced ? own_hooks : LibraryHooks{_xwin_window_redrawer, _xwin_mouse_interrupt};
+}
+
+bool replace_library_hooks(LibraryHooks ours) {
+    if (!hooks_replaced) {
+        if (_xwin_window_redrawer == nullptr || _xwin_mouse_interrupt == nullptr) {
+            return false;
+        }
+        own_hooks = {_xwin_window_redrawer, _xwin_mouse_interrupt};
+        hooks_replaced = true;
+    } else if (_xwin_window_redrawer != own_hooks.redraw && _xwin_window_redrawer != ours.redraw) {
+        return false;  // someone else's since
+    }
+    _xwin_window_redrawer = ours.redraw;
+    _xwin_mouse_interrupt = ours.pointer;
+    return true;
+}
+
+void restore_library_hooks() {
+    if (hooks_replaced) {
+        _xwin_window_redrawer = own_hooks.redraw;
+        _xwin_mouse_interrupt = own_hooks.pointer;
+        hooks_replaced = false;
+    }
+}
+
+void redraw_into(Drawable target, int x, int y, int width, int height) {
+    const Window shown = _xwin.window;
+    _xwin.window = target;
+    own_hooks.redraw(x, y, width, height);
+    _xwin.window = shown;
+}
+
+int library_pointer_x() {
+    return _mouse_x;
+}
+
+int library_pointer_y() {
+    return _mouse_y;
+}
+
+void on_library_shutdown(void (*undo)()) {
+    // The library runs its exit functions first thing in its shutdown, newest first.
+    _add_exit_func(undo, "comets: the desktop's changes");
+}

@@ -1,0 +1,75 @@
+// The one place that reaches into the library's private X11 state: its connection, its
+// windows, its lock, its grabs and its hooks. Everything else in x11/ goes through here, so
+// each such reach is in sight, and none changes a thing it has not checked first.
+#pragma once
+
+#include <X11/Xlib.h>
+
+// Holds the library's lock for its scope. The library's input thread reads events from the
+// same connection and calls its hooks under this lock, and its frame copy draws under it.
+class LibraryLock {
+public:
+    LibraryLock();
+    ~LibraryLock();
+    LibraryLock(const LibraryLock&) = delete;
+    LibraryLock& operator=(const LibraryLock&) = delete;
+};
+
+// The library's connection and windows. A full-screen mode has `full_screen`, the
+// override-redirect window over the display, with `drawing` as its child; a windowed one has
+// `managed`, the window a window manager frames, with `drawing` in it.
+struct LibraryWindows {
+    Display* display;
+    Window full_screen;
+    Window managed;
+    Window drawing;
+    Visual* visual;
+    int depth;
+    const char* title;
+    const char* application_name;
+    const char* application_class;
+};
+
+// The library's windows, or a null display where it has none. Read under LibraryLock.
+LibraryWindows library_windows();
+
+// The window the library is waiting to see mapped while it sets the mode: read without the
+// lock, which the library holds meanwhile. None until it has one.
+Window window_being_mapped(bool full_screen);
+
+// Grabs the pointer into the drawing window as the library does; the library is told, so it
+// lets go of it at shutdown. And the other way round. Under LibraryLock.
+bool confine_pointer();
+void release_pointer();
+
+// Tells the library that its keyboard grab was let go, or taken again.
+void note_keyboard_grab(bool grabbed);
+
+// The library's hooks: where it puts part of the screen into its window, and where it reports
+// the pointer's moves and buttons.
+using Redrawer = void (*)(int x, int y, int width, int height);
+using PointerHandler = void (*)(int dx, int dy, int dz, int dw, int buttons);
+struct LibraryHooks {
+    Redrawer redraw;
+    PointerHandler pointer;
+};
+
+// The library's own hooks, as they were before any were replaced.
+LibraryHooks library_hooks();
+
+// Puts `ours` in place of the library's own hooks (false, changing nothing, where the library
+// has none, or they are not its own any more); and puts its own back. Under LibraryLock.
+bool replace_library_hooks(LibraryHooks ours);
+void restore_library_hooks();
+
+// Has the library's own redrawer put that part of the screen into `target` instead of its
+// window. Called from within our redrawer, where the library holds its lock.
+void redraw_into(Drawable target, int x, int y, int width, int height);
+
+// Where the library last put its pointer, in screen pixels.
+int library_pointer_x();
+int library_pointer_y();
+
+// Runs `undo` first when the library shuts down, however it is shut down (at exit, or before
+// a signal ends the program), while the connection still stands.
+void on_library_shutdown(void (*undo)());

@@ -1,0 +1,62 @@
+// The window manager may change the full-screen window's size at any time after the hand-over:
+// when it has finished placing it (a compositor resizes it from the whole X screen to one
+// monitor only after it reported it full screen), on another monitor, on a resolution or
+// scale change. The changes come as ConfigureNotify, on a connection of our own: the library's
+// input thread takes every event from its connection, and drops those.
+#include "platform/x11/window_follow.h"
+
+#include "platform/desktop.h"
+#include "platform/x11/scaling.h"
+
+namespace {
+
+LibraryWindows followed{};
+Display* own_connection = nullptr;
+int fitted_width = 0, fitted_height = 0;
+
+void fit(int width, int height) {
+    fit_picture_to_window(followed, width, height);
+    fitted_width = width;
+    fitted_height = height;
+}
+
+}  // namespace
+
+void start_following(const LibraryWindows& windows) {
+    if (own_connection == nullptr) {
+        own_connection = XOpenDisplay(DisplayString(windows.display));
+        if (own_connection == nullptr) {
+            return;
+        }
+    }
+    followed = windows;
+    XSelectInput(own_connection, windows.full_screen, StructureNotifyMask);
+    XSync(own_connection, False);
+    // Selected first, so no change between this look and the first event is missed.
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(windows.display, windows.full_screen, &attributes) != 0) {
+        fit(attributes.width, attributes.height);
+    }
+}
+
+void follow_window_manager() {
+    // One look at the socket on most frames: nothing has come.
+    if (own_connection == nullptr || XPending(own_connection) == 0) {
+        return;
+    }
+    int width = 0, height = 0;
+    while (XPending(own_connection) > 0) {
+        XEvent event;
+        XNextEvent(own_connection, &event);
+        if (event.type == ConfigureNotify && event.xconfigure.window == followed.full_screen) {
+            width = event.xconfigure.width;
+            height = event.xconfigure.height;
+        }
+    }
+    // Only the last size counts: a window manager often sends several on the way, and moves
+    // come as ConfigureNotify too.
+    if (width > 0 && height > 0 && (width != fitted_width || height != fitted_height)) {
+        const LibraryLock lock;
+        fit(width, height);
+    }
+}
