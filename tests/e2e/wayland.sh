@@ -7,8 +7,10 @@
 # taskbar's close request. Judged by its frames and its status, with patience: on a busy
 # machine headless mutter stalls for seconds at a time. Each case starts on a new compositor,
 # so no undrawn frames of earlier cases pile up to stall it longer.
-# Then under sway, which gives the full-screen window the whole 1920x1080 output: the picture
-# must fill its height, centred, and a pull at a point of it must gather the swarm there.
+# Then under sway with two monitors, 1920x1080 and 1280x1024 beside it, where sway gives the
+# full-screen window the whole focused one: the picture must fill its height, centred, leave
+# the other monitor untouched, and a pull at a point of it must gather the swarm there; with
+# that monitor's mode changed while it runs, the picture must fit the new one.
 # Needs COUNT_FRAMES_LIB (bench/count_frames), and mutter, Xwayland, dbus-daemon, foot,
 # Python's gi, sway, xhost and ImageMagick (scripts/test.sh installs them).
 source "$(dirname "$0")/lib.sh"
@@ -179,15 +181,16 @@ start_sway() {
     mkdir -m 700 "$dir" "$dir/runtime"
     printf 'xhost +si:localuser:%s && env >"$1/session.partial" && mv "$1/session.partial" "$1/session"\n' \
         "$(id -un)" >"$dir/ready.sh"
-    printf '%s\n' 'xwayland force' 'output HEADLESS-1 mode 1920x1080' \
+    printf '%s\n' 'xwayland force' 'output HEADLESS-1 mode 1920x1080 position 0 0' \
+        'output HEADLESS-2 mode 1280x1024 position 1920 0' \
         "exec sh $dir/ready.sh $dir" >"$dir/config"
     if [[ $(id -u) -eq 0 ]]; then
         chmod 711 "$WORK" && chown -R nobody:nogroup "$dir"
         as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
-    "${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/runtime" \
-        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        sway -c "$dir/config" >"$WORK/sway.log" 2>&1 &
+    AS_SWAY=("${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/runtime")
+    "${AS_SWAY[@]}" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=2 WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_RENDERER=pixman sway -c "$dir/config" >"$WORK/sway.log" 2>&1 &
     SWAY_PID=$!
     SERVER_PIDS+=("$SWAY_PID")
     until [[ -s $dir/session ]]; do
@@ -196,17 +199,24 @@ start_sway() {
     done
     export "$(grep '^DISPLAY=' "$dir/session")"
     unset XAUTHORITY
+    AS_SWAY+=("$(grep '^WAYLAND_DISPLAY=' "$dir/session")" "$(grep '^SWAYSOCK=' "$dir/session")")
 }
 
-# lit X Y W H: how many pixels of that part of the captured window are not black.
+# capture OUTPUT: what sway shows on that monitor, into $WORK/window.png.
+capture() {
+    "${AS_SWAY[@]}" grim -o "$1" "$WORK/sway/shown.png" && cp "$WORK/sway/shown.png" "$WORK/window.png"
+}
+
+# lit X Y W H: how many pixels of that part of the captured monitor are not black.
 lit() {
     convert "$WORK/window.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 0 \
         -format '%[fx:round(mean*w*h)]' info:
 }
 
-# The picture under sway: 1440x1080 from x = 240, black either side. Held at (1560, 960) of the
-# window, the left button must gather the swarm there, at (733, 533) of the picture: most of
-# what is lit must then lie within 200 of its pixels, 360 of the window's.
+# The picture under sway: 1440x1080 from x = 240 of the first monitor, black either side, and the
+# second monitor one colour, sway's own. Held at (1560, 960), the left button must gather the
+# swarm there, at (733, 533) of the picture: most of what is lit must then lie within 200 of its
+# pixels, 360 of the monitor's. Then at 1280x720 the picture must be 960x720 from x = 160.
 check_sway_picture() {
     launch_counted
     await_first_frame
@@ -214,23 +224,40 @@ check_sway_picture() {
     window=$(xdotool search --onlyvisible --name '^comets$' | head -n 1) ||
         fail "no window called comets under sway"
     geometry=$(xdotool getwindowgeometry --shell "$window")
-    grep -q '^WIDTH=1920$' <<<"$geometry" && grep -q '^HEIGHT=1080$' <<<"$geometry" ||
-        fail "sway did not give the window the whole output: $(echo $geometry)"
+    grep -q '^X=0$' <<<"$geometry" && grep -q '^WIDTH=1920$' <<<"$geometry" &&
+        grep -q '^HEIGHT=1080$' <<<"$geometry" ||
+        fail "sway did not give the window the first monitor: $(echo $geometry)"
     # Once shown, sway puts XWayland's pointer where its own cursor is: only then is it moved.
     sleep 1
     xdotool mousemove --window "$window" 1560 960 sleep 0.5 mousedown 1 sleep 3
-    import -window "$window" "$WORK/window.png"
+    capture HEADLESS-1 || fail "grim could not capture the first monitor"
     xdotool mouseup 1
-    "$X11_PROBE" close comets
-    expect_status 0 "the close request under sway"
     local left right all near count seconds
     left=$(lit 0 0 240 1080) right=$(lit 1680 0 240 1080)
     all=$(lit 240 0 1440 1080) near=$(lit 1200 600 480 480)
+    # A background of its own first: sway 1.7 redraws a monitor only when something on it
+    # changes, and the library's window covered both while it set the mode.
+    "${AS_SWAY[@]}" swaymsg output HEADLESS-2 bg '#336699' solid_color >/dev/null
+    sleep 0.5
+    capture HEADLESS-2 || fail "grim could not capture the second monitor"
+    local colours
+    colours=$(convert "$WORK/window.png" -format '%k' info:)
+    "${AS_SWAY[@]}" swaymsg output HEADLESS-1 mode 1280x720 >/dev/null
+    sleep 2
+    capture HEADLESS-1 || fail "grim could not capture the first monitor at 1280x720"
+    local refit_left refit_right refit_all
+    refit_left=$(lit 0 0 160 720) refit_right=$(lit 1120 0 160 720) refit_all=$(lit 160 0 960 720)
+    "$X11_PROBE" close comets
+    expect_status 0 "the close request under sway"
     read -r count seconds <"$WORK/frames"
     echo "under sway: $count frames in $seconds s; lit pixels: $left and $right beside the" \
-        "picture, $near of $all near the pointer"
-    ((left == 0 && right == 0)) || fail "the picture is not centred in 1440x1080 under sway"
+        "picture, $near of $all near the pointer; $colours colour(s) on the other monitor;" \
+        "at 1280x720 $refit_left and $refit_right beside the picture, $refit_all in it"
+    ((left == 0 && right == 0 && all > 0)) || fail "the picture is not centred in 1440x1080 under sway"
     ((near * 2 > all)) || fail "the pull did not gather the swarm at the pointer under sway"
+    ((colours == 1)) || fail "the picture reached the second monitor under sway"
+    ((refit_left == 0 && refit_right == 0 && refit_all > 0)) ||
+        fail "the picture was not fitted again to 1280x720 under sway"
 }
 
 x11_socket_folder
@@ -258,6 +285,7 @@ kill -TERM "$(cat "$WORK/pid")"
 PATIENCE=0 expect_status 143 "SIGTERM with sway hung"
 kill -CONT "$SWAY_PID"
 echo "PASS: $cases runs under mutter on Wayland: P froze each one, and Esc, Alt+F4 and the" \
-    "close request each ended it with status 0; under sway the picture filled the screen's" \
-    "height, centred, and gathered the swarm where the pointer showed; with sway hung it" \
-    "waited, and SIGTERM ended it"
+    "close request each ended it with status 0; under sway with two monitors the picture" \
+    "filled the first one's height, centred, left the second untouched, gathered the swarm" \
+    "where the pointer showed, and fitted a new mode; with sway hung it waited, and SIGTERM" \
+    "ended it"

@@ -59,6 +59,22 @@ for ending in Escape alt+F4 wm-close; do
     expect_status 0 "$ending under openbox"
 done
 
+# Another window activated, as Alt+Tab or a click does: the pointer is let go, so that another
+# client can grab it, and the keys held are released, so that P held as the focus leaves does
+# not keep the picture frozen. Back again, Esc ends it.
+started_within 2
+xdotool keydown p
+expect_frozen "with P held"
+"$X11_PROBE" elsewhere 1.5 &
+elsewhere=$!
+sleep 0.5
+expect_moving "with P held as the focus left"
+wait "$elsewhere" || fail "another window could not have the focus and the pointer"
+xdotool keyup p
+xdotool search --onlyvisible --name '^comets$' windowactivate --sync
+hold_key Escape
+expect_status 0 "Escape with the focus back"
+
 # In a window: managed and decorated (openbox puts a frame around it), paced at about 60 frames
 # a second (loose bounds, so a loaded machine does not fail it).
 COMETS_OPTIONS=(--window --fps 60)
@@ -94,6 +110,30 @@ wait "$OPENBOX_PID" 2>/dev/null || true
 started_within 2
 hold_key Escape
 expect_status 0 "Escape after openbox crashed"
+# Started with a window manager that is just starting, which can take the request to show the
+# window and never act on it: the window within a few seconds, and a SIGTERM meanwhile ends the
+# program at once, by that signal.
+COMETS_OPTIONS=(--window)
+for ending in close close SIGTERM; do
+    stop_pids "$OPENBOX_PID"
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    OPENBOX_PID=$!
+    SERVER_PIDS+=("$OPENBOX_PID")
+    launch_counted
+    if [[ $ending == SIGTERM ]]; then
+        sleep 0.3
+        kill -TERM "$(cat "$WORK/pid")"
+        expect_status 143 "SIGTERM while openbox starts"
+    else
+        start=$SECONDS
+        await_first_frame
+        ((SECONDS - start <= 4)) || fail "--window with openbox starting: first frame after 4 s"
+        "$X11_PROBE" close comets || fail "no window called comets"
+        expect_status 0 "the close request on a window shown as openbox started"
+    fi
+done
 echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
-    "close request; in a decorated window at about 60 frames a second, ended with 0 by Esc" \
-    "and the close request; with openbox hung or crashed, started and ended as with none"
+    "close request, and letting go of the pointer and P when another window is activated;" \
+    "in a decorated window at about 60 frames a second, ended with 0 by Esc and the close" \
+    "request; with openbox hung or crashed, started and ended as with none; shown, or ended by" \
+    "SIGTERM, as openbox started"

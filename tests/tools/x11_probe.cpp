@@ -8,11 +8,16 @@
 //                          as xkill does
 //   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
 //                          root window, so two moments of the display can be compared
+//   x11_probe elsewhere SECONDS
+//                          shows a window of its own, has the window manager activate it, as a
+//                          click or Alt+Tab does, and grabs the pointer there; holds it for
+//                          SECONDS, then closes it. 1 if it cannot have the focus or the grab
 //   x11_probe white X Y W H
 //                          prints how many pixels of that rectangle are pure white, as the
 //                          fill of the library's mouse pointer is
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -146,6 +151,40 @@ int count_white(Display* display, const char* const corner_and_size[4]) {
     return 0;
 }
 
+int take_focus_elsewhere(Display* display, const char* seconds) {
+    const Window root = DefaultRootWindow(display);
+    const Window window = XCreateSimpleWindow(display, root, 0, 0, 200, 200, 0, 0, 0);
+    XStoreName(display, window, "elsewhere");
+    XMapRaised(display, window);
+    XSync(display, False);
+    const Atom active_window = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    bool focused = false, grabbed = false;
+    for (int tries = 0; tries < 60 && !grabbed; ++tries) {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        focused = focus == window;
+        if (!focused) {
+            send_message(display, root, SubstructureRedirectMask | SubstructureNotifyMask, window,
+                         active_window, 2, CurrentTime);  // asked by a pager
+        } else {
+            grabbed = XGrabPointer(display, window, False, ButtonPressMask, GrabModeAsync,
+                                   GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+        }
+        XSync(display, False);
+        usleep(50'000);
+    }
+    if (!grabbed) {
+        std::fprintf(stderr, "x11_probe: %s\n",
+                     focused ? "the pointer is grabbed by another client" : "no focus elsewhere");
+        return 1;
+    }
+    usleep(static_cast<useconds_t>(std::atof(seconds) * 1e6));
+    XUngrabPointer(display, CurrentTime);
+    XDestroyWindow(display, window);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,12 +202,14 @@ int main(int argc, char** argv) {
         status = kill_clients(display, argv[2]);
     } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
         status = snapshot(display);
+    } else if (argc == 3 && std::strcmp(argv[1], "elsewhere") == 0) {
+        status = take_focus_elsewhere(display, argv[2]);
     } else if (argc == 6 && std::strcmp(argv[1], "white") == 0) {
         status = count_white(display, argv + 2);
     } else {
         std::fprintf(stderr,
                      "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
-                     "x11_probe white X Y W H\n");
+                     "x11_probe elsewhere SECONDS | x11_probe white X Y W H\n");
     }
     XCloseDisplay(display);
     return status;

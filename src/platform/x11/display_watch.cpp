@@ -55,3 +55,7 @@ ExpectedXErrors::ExpectedXErrors() {
 ExpectedXErrors::~ExpectedXErrors() {
     --expecting;
 }
+
+void expect_x_errors_from_now() {
+    ++expecting;
+}

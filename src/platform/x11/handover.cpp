@@ -328,6 +328,7 @@ void hand_screen_to_window_manager() {
         return;
     }
     Display* display = windows.display;
+    on_library_shutdown(expect_x_errors_from_now);
     errors_before_hand_over = x_errors_seen();
     const ExpectedXErrors expected;
     const Atoms atoms = intern_atoms(display);

@@ -16,3 +16,7 @@ public:
     ExpectedXErrors(const ExpectedXErrors&) = delete;
     ExpectedXErrors& operator=(const ExpectedXErrors&) = delete;
 };
+
+// From now on every error is expected: for the library's shutdown, which gives back display
+// modes that a compositor may refuse to have changed.
+void expect_x_errors_from_now();
