@@ -13,7 +13,8 @@ build=build${1:+-$1}
 scripts/build.sh "$@"
 scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base \
     diffoscope-minimal x11-utils openbox mutter xwayland dbus-daemon python3-gi foot \
-    fonts-dejavu-core sway x11-xserver-utils imagemagick
+    fonts-dejavu-core sway grim x11-xserver-utils imagemagick xserver-xorg-core \
+    xserver-xorg-video-dummy
 if [[ $# -gt 0 ]]; then
     # The sanitizers' run-times of the target, where its loader looks; LeakSanitizer cannot
     # follow threads under qemu's user-mode emulation.

@@ -1,4 +1,4 @@
-// Text for the person who started the program: its help, its version, a usage error. 
+// Text for the person who started the program: its help, its version, a usage error.
 // posix/console.cpp writes it to standard output or standard error (in a browser too, where
 // the page takes them); a Windows program has no console of its own, so windows/console.cpp
 // writes to the one it was started from, or shows a message box.

@@ -7,7 +7,8 @@
 // one-line reason and status 1; an error the display server reports never ends it.
 void watch_display();
 
-// Call around the setting of the graphics mode. A window manager that is just starting can
+// Call around the setting of the graphics mode: notes first which monitor the pointer is on,
+// before the library moves the pointer into its window. A window manager that is just starting can
 // lose the library's request to show its window, which the library then waits for without end:
 // the request is made again, and after a few seconds more the program ends with a one-line
 // reason. Meanwhile a signal to end ends it at once, by that signal.

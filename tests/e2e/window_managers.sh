@@ -6,7 +6,11 @@
 # as it does with no window manager. With --window it is a decorated 800x600 window of the
 # desktop, and with --fps 60 it makes about 60 frames a second. Judged by its frames and its
 # status.
-# Needs COUNT_FRAMES_LIB (bench/count_frames), openbox and xprop.
+# Last, on X.Org with two monitors of different sizes (the dummy driver's RandR outputs), the
+# pointer on the second: the program must go full screen there, draw nothing on the first, and
+# leave both monitors as they were.
+# Needs COUNT_FRAMES_LIB (bench/count_frames), openbox, xprop, xrandr, ImageMagick and X.Org
+# with its dummy driver.
 source "$(dirname "$0")/lib.sh"
 
 # Starts openbox and waits until it has announced itself on the root window.
@@ -132,8 +136,63 @@ for ending in close close SIGTERM; do
         expect_status 0 "the close request on a window shown as openbox started"
     fi
 done
+COMETS_OPTIONS=()
+# X.Org with the dummy driver, started as whoever runs this (it needs no device), and two of its
+# outputs turned on: 1920x1080, and 1280x1024 to its right.
+stop_pids "$OPENBOX_PID" "$XVFB_PID"
+cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    SubSection "Display"
+        Depth 24
+        Virtual 3200 1200
+    EndSubSection
+EndSection
+CONF
+rm -f "$WORK/display"
+Xorg -config "$WORK/xorg.conf" -configdir "$WORK" -noreset -nolisten tcp \
+    -logfile "$WORK/xorg.log" -displayfd 3 3>"$WORK/display" >/dev/null 2>&1 &
+XVFB_PID=$!
+tries=0
+until [[ -s $WORK/display ]]; do
+    ((++tries < 100)) || fail "X.Org did not start: $(tail -n 5 "$WORK/xorg.log")"
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$WORK/display")"
+xrandr --output DUMMY0 --mode 1920x1080 && xrandr --addmode DUMMY1 1280x1024 &&
+    xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || fail "X.Org: no second monitor"
+monitors=$(xrandr --listmonitors)
+start_openbox
+xdotool mousemove 2500 500
+launch_counted
+await_first_frame
+expect_moving "on X.Org with two monitors"
+geometry=$(xdotool search --onlyvisible --name '^comets$' getwindowgeometry --shell) ||
+    fail "no window called comets on X.Org"
+grep -q '^X=1920$' <<<"$geometry" && grep -q '^WIDTH=1280$' <<<"$geometry" &&
+    grep -q '^HEIGHT=1024$' <<<"$geometry" ||
+    fail "not full screen on the pointer's monitor: $(echo $geometry)"
+import -window root -crop 1920x1080+0+0 "$WORK/first.png"
+first_lit=$(convert "$WORK/first.png" -colorspace gray -threshold 0 -format '%[fx:round(mean*w*h)]' info:)
+((first_lit == 0)) || fail "$first_lit pixels lit on the monitor without the pointer"
+hold_key Escape
+expect_status 0 "Escape on X.Org with two monitors"
+[[ $(xrandr --listmonitors) == "$monitors" ]] || fail "the monitors changed: $(xrandr --listmonitors)"
 echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
     "close request, and letting go of the pointer and P when another window is activated;" \
     "in a decorated window at about 60 frames a second, ended with 0 by Esc and the close" \
     "request; with openbox hung or crashed, started and ended as with none; shown, or ended by" \
-    "SIGTERM, as openbox started"
+    "SIGTERM, as openbox started; on X.Org full screen on the pointer's monitor of two, both" \
+    "as they were after"

@@ -10,7 +10,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/xf86vmode.h>
 #include <time.h>
 
@@ -22,6 +21,7 @@
 #include "platform/ending.h"
 #include "platform/x11/allegro_x11.h"
 #include "platform/x11/focus.h"
+#include "platform/x11/pointer_monitor.h"
 #include "platform/x11/window_follow.h"
 #include "platform/x11/x_errors.h"
 
@@ -275,48 +275,6 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
     confine_pointer();
 }
 
-// The monitor the pointer is on, as RandR reports monitors; false where it cannot tell.
-bool pointer_monitor(Display* display, XRRMonitorInfo& found) {
-    const Window root = DefaultRootWindow(display);
-    Window child = None, pointer_root = None;
-    int x = 0, y = 0, window_x = 0, window_y = 0;
-    unsigned buttons = 0;
-    int first_event = 0, first_error = 0, major = 0, minor = 0;
-    if (!XQueryPointer(display, root, &pointer_root, &child, &x, &y, &window_x, &window_y,
-                       &buttons) ||
-        !XRRQueryExtension(display, &first_event, &first_error) ||
-        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
-        return false;
-    }
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
-    bool on_one = false;
-    for (int i = 0; i < count && !on_one; ++i) {
-        const XRRMonitorInfo& monitor = monitors[i];
-        if (x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
-            y < monitor.y + monitor.height) {
-            found = monitor;
-            on_one = true;
-        }
-    }
-    if (monitors != nullptr) {
-        XRRFreeMonitors(monitors);
-    }
-    return on_one;
-}
-
-// The library's window covers the whole X screen, which spans every monitor: a window manager
-// would make it full screen on whichever monitor it likes, or cover them all. Put on the one
-// with the pointer first, that is where it goes.
-void place_on_pointer_monitor(Display* display, Window window) {
-    XRRMonitorInfo monitor{};
-    if (pointer_monitor(display, monitor)) {
-        XMoveResizeWindow(display, window, monitor.x, monitor.y,
-                          static_cast<unsigned>(monitor.width),
-                          static_cast<unsigned>(monitor.height));
-    }
-}
-
 }  // namespace
 
 void hand_screen_to_window_manager() {
@@ -338,7 +296,7 @@ void hand_screen_to_window_manager() {
     const bool compositor = on_xwayland(display);
     const Clock::time_point deadline =
         Clock::now() + (compositor ? Clock::duration(COMPOSITOR_PATIENCE) : PATIENCE);
-    place_on_pointer_monitor(display, windows.full_screen);
+    place_on_pointer_monitor(windows);
     const bool managed = make_managed(windows, atoms, deadline);
     if (managed || compositor) {
         // A compositor that did not show it in time keeps it, and may show it later.

@@ -15,6 +15,7 @@
 #include "platform/desktop.h"
 #include "platform/ending.h"
 #include "platform/x11/allegro_x11.h"
+#include "platform/x11/pointer_monitor.h"
 
 namespace {
 
@@ -91,6 +92,9 @@ void watch_mode_set(bool full_screen) {
 }  // namespace
 
 void begin_mode_watch(bool full_screen) {
+    if (full_screen) {
+        remember_pointer_monitor();
+    }
     mode_set = false;
     try {
         watcher = std::thread(watch_mode_set, full_screen);
