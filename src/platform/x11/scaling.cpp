@@ -16,7 +16,6 @@ namespace {
 struct Scaling {
     bool active;  // our hooks are in place
     Display* display;
-    Window shown;  // the library's drawing window
     Pixmap frame;
     Picture source;
     Picture target;
@@ -97,7 +96,6 @@ bool start_scaling(const LibraryWindows& windows) {
     }
     const unsigned long errors_before = x_errors_seen();
     scaling.display = display;
-    scaling.shown = windows.drawing;
     {
         const ExpectedXErrors expected;
         scaling.frame =
