@@ -218,6 +218,10 @@ lit() {
 # swarm there, at (733, 533) of the picture: most of what is lit must then lie within 200 of its
 # pixels, 360 of the monitor's. Then at 1280x720 the picture must be 960x720 from x = 160.
 check_sway_picture() {
+    # The first monitor focused, and the pointer on it: which output sway focuses at its start
+    # differs between releases.
+    "${AS_SWAY[@]}" swaymsg 'focus output HEADLESS-1' >/dev/null
+    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor set 960 540' >/dev/null
     launch_counted
     await_first_frame
     local window geometry
