@@ -47,7 +47,6 @@ LibraryWindows library_windows() {
     }
     windows.display = _xwin.display;
     windows.full_screen = _xwin.fs_window;
-    windows.managed = _xwin.fs_window != None ? None : _xwin.wm_window;
     windows.drawing = _xwin.window;
     windows.visual = _xwin.visual;
     windows.depth = _xwin.window_depth;
@@ -61,12 +60,11 @@ Window window_being_mapped(bool full_screen) {
     return full_screen ? _xwin.fs_window : _xwin.wm_window;
 }
 
-bool confine_pointer() {
+void confine_pointer() {
     _xwin.mouse_grabbed =
         XGrabPointer(_xwin.display, _xwin.window, False,
                      PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
                      GrabModeAsync, _xwin.window, None, CurrentTime) == GrabSuccess;
-    return _xwin.mouse_grabbed != 0;
 }
 
 void release_pointer() {

@@ -17,11 +17,10 @@ public:
 
 // The library's connection and windows. A full-screen mode has `full_screen`, the
 // override-redirect window over the display, with `drawing` as its child; a windowed one has
-// `managed`, the window a window manager frames, with `drawing` in it.
+// None there, and `drawing` inside the window a window manager frames.
 struct LibraryWindows {
     Display* display;
     Window full_screen;
-    Window managed;
     Window drawing;
     Visual* visual;
     int depth;
@@ -39,7 +38,7 @@ Window window_being_mapped(bool full_screen);
 
 // Grabs the pointer into the drawing window as the library does; the library is told, so it
 // lets go of it at shutdown. And the other way round. Under LibraryLock.
-bool confine_pointer();
+void confine_pointer();
 void release_pointer();
 
 // Tells the library that its keyboard grab was let go, or taken again.
