@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds comets as a web page from the same source, with Debian's emscripten: Allegro 4.4.3.1
 # from its upstream source (scripts/allegro-source.sh) with the library's web platform of
-# web/allegro/ in place of its X11 one, then the program, whose main runs on a worker thread
-# so that its frame loop stays as it is. The result is a static site in build-web/site/ (the
+# web/allegro/ in place of its X11 one, then the program, whose frame loop runs on the page's
+# own thread and gives it back at each display frame (ASYNCIFY), so that the page needs no
+# shared memory and runs in every engine and from any static host. The result is a static site in build-web/site/ (the
 # page, its scripts, the .wasm, the licences) and build-web/comets-VERSION-web.zip, the same to
 # the byte for the same commit. Everything it fetches or makes stays in build-web/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh emscripten zip git
+scripts/deps.sh emscripten zip git librsvg2-bin
 
 out=$PWD/build-web
 # emcc's own tools need Debian's node modules, which a node of another origin does not find,
@@ -33,7 +34,7 @@ if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
     # build would generate. Its old code's warnings are not ours to mend.
     if ! printf '%s\n' $files src/unix/ufile.c src/unix/usnddrv.c src/unix/ujoydrv.c \
         "$PWD"/web/allegro/*.c | (cd "$source" && xargs -P "$(nproc)" -I {} sh -c \
-            'emcc -c -O2 -pthread -w -DALLEGRO_SRC -I"$1/web/allegro/include" -Iinclude \
+            'emcc -c -O2 -w -DALLEGRO_SRC -I"$1/web/allegro/include" -Iinclude \
                 -I"$1/web/allegro" "$2" -o "$3/$(basename "$2" .c).o"' \
             sh "$OLDPWD" {} "$out/allegro/objects") >"$out/allegro-build.log" 2>&1; then
         tail -n 30 "$out/allegro-build.log" >&2
@@ -49,20 +50,26 @@ echo "build-web: building comets.js and comets.wasm"
 site=$out/site
 rm -rf "$site"
 mkdir -p "$site"
-# main on a worker (PROXY_TO_PTHREAD), so the page's thread stays free to show frames and pass
-# input on; EXIT_RUNTIME, so the page learns main's status. The page calls the library's
-# web_* functions from its own thread.
-exported=_main,_web_take_frame,_web_frames_made,_web_set_hidden,_web_key,_web_mouse,_web_close
-em++ -std=c++17 -O2 -pthread -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion \
+# ASYNCIFY lets main's loop wait for the page without returning. Only the functions that can
+# be on the stack at such a wait are instrumented: those that reach the page's waits by direct
+# calls are found by the analysis; rest() and its callers reach theirs through the timer
+# driver's pointer, so they are named. EXIT_RUNTIME, so the page learns main's status; the
+# page starts main itself (page.js says why).
+exported=_main,_malloc,_exit,_web_take_frame,_web_frames_made,_web_key,_web_mouse,_web_close,_web_show_pointer
+em++ -std=c++17 -O2 -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion \
     -Werror -Isrc -isystem web/allegro/include -isystem "$out/src/allegro-4.4.3.1/include" \
     -DCOMETS_VERSION="\"$version\"" src/swarm/spawn.cpp src/swarm/update.cpp src/swarm/draw.cpp \
     src/app/options.cpp src/app/startup.cpp src/app/frame.cpp src/app/picture_fit.cpp \
     src/app/main.cpp src/platform/posix/console.cpp src/platform/none/ending.cpp \
-    src/platform/none/desktop.cpp "$library" \
-    -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB \
-    -sENVIRONMENT=web,worker -sEXPORTED_FUNCTIONS="$exported" \
-    -sEXPORTED_RUNTIME_METHODS=HEAPU8 -o "$site/comets.js"
-cp web/page/* "$site/"
+    src/platform/web/desktop.cpp "$library" \
+    -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT -sASYNCIFY_ADD='["rest","*pace_frame*","*run_frame_loop*","main","__main_argc_argv","__original_main"]' \
+    -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sEXPORTED_FUNCTIONS="$exported" \
+    -sEXPORTED_RUNTIME_METHODS=HEAPU8,HEAPU32,ccall,lengthBytesUTF8,stringToUTF8 -o "$site/comets.js"
+cp web/page/* data/comets.svg "$site/"
+# The icon at the sizes an installed page is shown at.
+for size in 192 512; do
+    rsvg-convert -w "$size" -h "$size" data/comets.svg -o "$site/comets-$size.png"
+done
 cp LICENSE "$site/LICENSE.txt"
 cp "$out/allegro/allegro-licence.txt" "$site/"
 

@@ -18,8 +18,11 @@ void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_b
 }
 
 void wait_while_paused() {
-    // A signal is not a key the user pressed: whoever sent it may never release P.
+    // A signal is not a key the user pressed: whoever sent it may never release P. The desktop
+    // is kept up with meanwhile: in a browser, the release of P comes only when the page has
+    // its thread back.
     while (key[KEY_P] && ending_signal() == 0) {
+        follow_window_manager();
     }
 }
 

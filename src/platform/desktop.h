@@ -1,6 +1,7 @@
 // Living with the desktop: its display server and its window manager. One folder per platform:
-// x11/ does all of this for an X11 window manager or a Wayland compositor; Windows and the
-// browser have nothing to do, and share none/desktop.cpp.
+// x11/ does all of this for an X11 window manager or a Wayland compositor; Windows has
+// nothing to do (none/desktop.cpp); in a browser the page is given its thread back
+// (web/desktop.cpp).
 #pragma once
 
 // Call right after allegro_init. A lost connection to the display ends the program with a
@@ -25,7 +26,8 @@ void end_mode_watch();
 // after the full-screen graphics mode is set.
 void hand_screen_to_window_manager();
 
-// Call once a frame. Where the window manager has given the window another size than the mode
+// Call once a frame, and while paused. Where the window manager has given the window another size than the mode
 // since the last call (at start-up, on another monitor, a resolution change), the picture is
-// fitted to it again: scaled as large as fits with 4:3 kept, centred on black.
+// fitted to it again: scaled as large as fits with 4:3 kept, centred on black. In a browser,
+// the page shows the last frame and passes input on, once per display frame.
 void follow_window_manager();

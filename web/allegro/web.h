@@ -1,6 +1,7 @@
-/* The library's web platform: drivers that live inside a browser page. The program's thread
-   makes the frames; the page's thread shows them and feeds input through the functions
-   exported below (called from page.js). */
+/* The library's web platform: drivers that live inside a browser page. The program runs on
+   the page's thread and gives it back once per display frame and whenever it rests; then the
+   page shows the last frame and feeds input through the functions the drivers export (called
+   from page.js). */
 #ifndef WEB_PLATFORM_H
 #define WEB_PLATFORM_H
 

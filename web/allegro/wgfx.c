@@ -1,49 +1,28 @@
 /* The graphics driver: the screen is an 800x600, 32-bit bitmap in memory, its pixels laid out
-   as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a frame, which
-   is handed to the page; the page shows the last finished one on its next animation frame. */
+   as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a frame. The
+   program and the page share one thread: the page takes the last finished frame when it has
+   its turn, on its next animation frame. */
 #include <emscripten/emscripten.h>
-#include <stdatomic.h>
 #include <stdint.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include "web.h"
 
 #define WIDTH 800
 #define HEIGHT 600
 
-/* Three buffers, so neither thread ever waits for the other: the program fills `back`, the
-   page reads `front`, and the two swap through `middle`, which is marked FRESH when the
-   program left a frame there that the page has not taken yet. */
-#define FRESH 4
-static uint32_t buffers[3][WIDTH * HEIGHT];
-static int back = 0;
-static int front = 1;
-static atomic_int middle = 2;
-
-static atomic_int frames_made;
-static atomic_int page_hidden;
+/* The frame the page was given last: the screen's pixels, made opaque. */
+static uint32_t shown[WIDTH * HEIGHT];
+static int fresh;
+static int frames_made;
 
 static void (*library_blit_from_memory)(BITMAP*, BITMAP*, int, int, int, int, int, int);
 
-static void hand_frame_to_page(void) {
-    const uint32_t* pixel = (const uint32_t*)screen->line[0];
-    uint32_t* out = buffers[back];
-    int i;
-
-    /* A hidden page shows nothing: the program waits here, at its next frame, until shown. */
-    while (atomic_load(&page_hidden))
-        usleep(20000);
-    for (i = 0; i < WIDTH * HEIGHT; i++)
-        out[i] = pixel[i] | 0xFF000000u;
-    back = atomic_exchange(&middle, back | FRESH) & 3;
-    atomic_fetch_add(&frames_made, 1);
-}
-
-static void blit_and_hand_over(BITMAP* source, BITMAP* dest, int source_x, int source_y, int dest_x,
+static void blit_and_note_frame(BITMAP* source, BITMAP* dest, int source_x, int source_y, int dest_x,
                                int dest_y, int width, int height) {
     library_blit_from_memory(source, dest, source_x, source_y, dest_x, dest_y, width, height);
-    hand_frame_to_page();
+    fresh = 1;
+    frames_made++;
 }
 
 static BITMAP* web_gfx_init(int w, int h, int v_w, int v_h, int color_depth) {
@@ -69,7 +48,7 @@ static BITMAP* web_gfx_init(int w, int h, int v_w, int v_h, int color_depth) {
         return NULL;
     }
     library_blit_from_memory = bitmap->vtable->blit_from_memory;
-    bitmap->vtable->blit_from_memory = blit_and_hand_over;
+    bitmap->vtable->blit_from_memory = blit_and_note_frame;
     return bitmap;
 }
 
@@ -94,21 +73,23 @@ GFX_DRIVER gfx_web = {
     .windowed = FALSE,
 };
 
-/* Called by the page, on its own thread. */
+/* Called by the page, while the program has given it its turn. */
 
 /* The frame finished last, WIDTH x HEIGHT pixels of red, green, blue and alpha bytes, or NULL
-   when there is none since the page last took one. */
+   when there is none since the page last took one. The screen's pixels carry no alpha, so
+   they are made opaque here, once per shown frame rather than once per frame made. */
 EMSCRIPTEN_KEEPALIVE const uint32_t* web_take_frame(void) {
-    if (!(atomic_load(&middle) & FRESH))
+    const uint32_t* pixel = (const uint32_t*)screen->line[0];
+    int i;
+
+    if (!fresh)
         return NULL;
-    front = atomic_exchange(&middle, front) & 3;
-    return buffers[front];
+    fresh = 0;
+    for (i = 0; i < WIDTH * HEIGHT; i++)
+        shown[i] = pixel[i] | 0xFF000000u;
+    return shown;
 }
 
 EMSCRIPTEN_KEEPALIVE int web_frames_made(void) {
-    return atomic_load(&frames_made);
-}
-
-EMSCRIPTEN_KEEPALIVE void web_set_hidden(int hidden) {
-    atomic_store(&page_hidden, hidden);
+    return frames_made;
 }

@@ -20,7 +20,7 @@ KEYBOARD_DRIVER keyboard_web = {
     .exit = web_keyboard_exit,
 };
 
-/* Called by the page, on its own thread: the library's key state is plain data. */
+/* Called by the page, while the program has given it its turn. */
 EMSCRIPTEN_KEEPALIVE void web_key(int scancode, int pressed, int ascii) {
     if (scancode <= 0 || scancode >= KEY_MAX)
         return;

@@ -30,10 +30,29 @@ MOUSE_DRIVER mousedrv_web = {
     .set_range = web_mouse_range,
 };
 
-/* Called by the page, on its own thread. */
+/* Called by the page, while the program has given it its turn. */
 EMSCRIPTEN_KEEPALIVE void web_mouse(int x, int y, int buttons) {
     _mouse_x = MID(0, x, 799);
     _mouse_y = MID(0, y, 599);
     _mouse_b = buttons;
     _handle_mouse_input();
+}
+
+/* Whether the library draws its pointer arrow: not where the visitor has no mouse (a touch
+   screen), as a finger shows where it is itself. Between frames the pointer is off screen,
+   so its sprite can be swapped: a sprite of the mask colour alone draws nothing. */
+EMSCRIPTEN_KEEPALIVE void web_show_pointer(int shown) {
+    static BITMAP* nothing;
+
+    if (shown) {
+        set_mouse_sprite(NULL);
+        return;
+    }
+    if (nothing == NULL) {
+        nothing = create_bitmap(1, 1);
+        if (nothing == NULL)
+            return;
+        clear_to_color(nothing, bitmap_mask_color(nothing));
+    }
+    set_mouse_sprite(nothing);
 }

@@ -1,8 +1,12 @@
 /* The timer driver: nothing in the program runs on timers, so none ever fire; only rest()
-   waits, by sleeping the program's thread. */
-#include <unistd.h>
+   waits, by giving the page its thread for that long (page.js). */
+#include <emscripten/emscripten.h>
 
 #include "web.h"
+
+EM_ASYNC_JS(void, page_sleep, (unsigned int milliseconds), {
+    await Module.pageSleep(milliseconds);
+});
 
 static int web_timer_init(void) {
     return 0;
@@ -12,12 +16,12 @@ static void web_timer_exit(void) {}
 
 static void web_rest(unsigned int milliseconds, void (*callback)(void)) {
     if (callback == NULL) {
-        usleep(milliseconds * 1000u);
+        page_sleep(milliseconds);
         return;
     }
     while (milliseconds-- > 0) {
         callback();
-        usleep(1000);
+        page_sleep(1);
     }
 }
 

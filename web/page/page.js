@@ -1,7 +1,7 @@
-// The page around the program: it starts comets.js (whose main runs on a worker thread),
-// shows the program's last finished frame on each animation frame, passes keys, the pointer,
-// touches and the Close button on to the library's web platform, and says in words what
-// went wrong when something does.
+// The page around the program: it starts comets.js, whose main runs on this thread and gives
+// it back once per display frame; shows the program's last finished frame on each animation
+// frame; passes keys, the pointer, touches and the Close button on to the library's web
+// platform; and says in words what went wrong when something does.
 "use strict";
 
 const WIDTH = 800, HEIGHT = 600;
@@ -12,6 +12,7 @@ const output = document.getElementById("output");
 const message = document.getElementById("message");
 const closeButton = document.getElementById("close");
 const againButton = document.getElementById("again");
+const controls = ["freeze", "fullscreen", "close"].map((id) => document.getElementById(id));
 
 // The library's scancodes (allegro/keyboard.h) of the keys a page passes on, by KeyboardEvent.code.
 const SCANCODES = {Escape: 59, Enter: 67, Space: 75, ArrowLeft: 82, ArrowRight: 83,
@@ -33,6 +34,21 @@ function say(text) {
     message.hidden = false;
 }
 
+// What cannot be used looks so: the controls are on only while the program runs.
+function enableControls(enabled) {
+    for (const control of controls) {
+        control.disabled = !enabled;
+    }
+}
+
+// A page that cannot run says why, and its controls stay off.
+function cannotRun(text) {
+    running = false;
+    enableControls(false);
+    say(text);
+    output.textContent = "Not running";
+}
+
 // Standard output, a byte at a time: the program's one message has no newline. The first line
 // is shown in the header.
 let outputLine = "";
@@ -49,9 +65,29 @@ function takeOutput(code) {
     output.textContent = outputLine;
 }
 
-// Frames: the program hands over frames much faster than a screen shows them; each animation
+// Frames: the program makes frames much faster than a screen shows them; each animation
 // frame shows the last one finished, if it is new.
-function show() {
+//
+// The program and the page share this thread. The program asks at each frame whether the
+// page wants its turn: once its share of the display frame is used up, or always while the
+// page is hidden (no animation frames come then, so it waits until shown). It is resumed
+// after the browser has painted, in a task of its own, and runs until its share is used up:
+// most of a display frame, leaving the rest for the browser's own work.
+const SHARE = 0.6;
+let frameInterval = 1000 / 60, lastFrameAt = 0, turnEnds = 0;
+const waiting = [];
+const resumer = new MessageChannel();
+resumer.port1.onmessage = () => {
+    for (const resume of waiting.splice(0)) {
+        resume();
+    }
+};
+
+function show(time) {
+    if (lastFrameAt && time - lastFrameAt < 100) {
+        frameInterval += (time - lastFrameAt - frameInterval) / 8;
+    }
+    lastFrameAt = time;
     const start = running ? Module._web_take_frame() : 0;
     if (start) {
         picture.data.set(Module.HEAPU8.subarray(start, start + WIDTH * HEIGHT * 4));
@@ -59,7 +95,27 @@ function show() {
         firstShownAt = firstShownAt || performance.now();
         framesShown++;
     }
+    if (waiting.length > 0) {
+        turnEnds = time + frameInterval * SHARE;
+        resumer.port2.postMessage(null);
+    }
     requestAnimationFrame(show);
+}
+
+function pageWantsItsTurn() {
+    return document.hidden || performance.now() >= turnEnds;
+}
+
+function pageTurn() {
+    return new Promise((resume) => waiting.push(resume));
+}
+
+// The program's rest(): the page has its thread meanwhile, and the program a new share after.
+function pageSleep(milliseconds) {
+    return new Promise((resume) => setTimeout(() => {
+        turnEnds = performance.now() + frameInterval * SHARE;
+        resume();
+    }, milliseconds));
 }
 
 // Keys: only those the program knows are taken from the browser, so they never scroll the
@@ -109,6 +165,9 @@ function pointer(event) {
             touches.set(event.pointerId, event);
         }
     }
+    if (event.type === "pointerdown" || event.type === "pointermove") {
+        showPointer(event.pointerType !== "touch");
+    }
     const box = canvas.getBoundingClientRect();
     const x = Math.floor((event.clientX - box.left) * WIDTH / box.width);
     const y = Math.floor((event.clientY - box.top) * HEIGHT / box.height);
@@ -126,28 +185,26 @@ function pointer(event) {
     }
 }
 
-// The picture as large as the stage allows with 4:3 kept; the canvas scales its pixels up as
-// sharp squares (page.css).
-function fit() {
-    const stage = document.getElementById("stage");
-    const scale = Math.min(stage.clientWidth / WIDTH, stage.clientHeight / HEIGHT);
-    canvas.style.width = Math.floor(WIDTH * scale) + "px";
-    canvas.style.height = Math.floor(HEIGHT * scale) + "px";
+// The program's pointer arrow is drawn only where the visitor has a mouse: a finger shows
+// where it is itself.
+let pointerShown = null;
+function showPointer(shown) {
+    if (running && shown !== pointerShown) {
+        pointerShown = shown;
+        Module._web_show_pointer(shown ? 1 : 0);
+    }
 }
 
 function hideOrShow() {
     if (document.hidden) {
         releaseKeys();
     }
-    if (running) {
-        Module._web_set_hidden(document.hidden ? 1 : 0);
-    }
 }
 
 function ended(status) {
     running = false;
     releaseKeys();
-    closeButton.disabled = true;
+    enableControls(false);
     againButton.hidden = false;
     output.textContent = (outputLine ? outputLine + " · " : "") + "ended with status " + status;
 }
@@ -156,9 +213,6 @@ function wire() {
     addEventListener("keydown", (event) => key(event, true));
     addEventListener("keyup", (event) => key(event, false));
     addEventListener("blur", releaseKeys);
-    addEventListener("resize", fit);
-    document.addEventListener("fullscreenchange", fit);
-    fit();
     document.addEventListener("visibilitychange", hideOrShow);
     for (const type of ["pointerdown", "pointermove", "pointerup", "pointercancel"]) {
         canvas.addEventListener(type, pointer);
@@ -195,8 +249,28 @@ function options() {
     return list;
 }
 
+// main is started here rather than by the runtime: a main that has waited for the page
+// returns its status to a promise only when called so, and the runtime is then ended with it,
+// as a return from main ends a program.
+function runMain() {
+    const words = ["comets", ...options()];
+    const argv = Module._malloc((words.length + 1) * 4);
+    words.forEach((word, i) => {
+        const size = Module.lengthBytesUTF8(word) + 1;
+        const text = Module._malloc(size);
+        Module.stringToUTF8(word, text, size);
+        Module.HEAPU32[argv / 4 + i] = text;
+    });
+    Module.HEAPU32[argv / 4 + words.length] = 0;
+    Module.ccall("main", "number", ["number", "number"], [words.length, argv], {async: true})
+        .then((status) => Module._exit(status));
+}
+
 var Module = {
-    arguments: options(),
+    noInitialRun: true,
+    pageWantsItsTurn,
+    pageTurn,
+    pageSleep,
     stdout: takeOutput,
     printErr: (text) => {
         console.error(text);
@@ -204,64 +278,47 @@ var Module = {
     },
     onRuntimeInitialized: () => {
         running = true;
-        closeButton.disabled = false;
-        hideOrShow();
+        enableControls(true);
+        showPointer(matchMedia("(any-pointer: fine)").matches);
         canvas.focus();
+        runMain();
     },
     onExit: ended,
     onAbort: (reason) => {
-        running = false;
-        say(Module.calledRun ? "The program stopped: " + reason
-                             : "comets.wasm could not be started: " + reason);
+        cannotRun(Module.calledRun ? "The program stopped: " + reason
+                                   : "comets.wasm could not be started: " + reason);
     },
 };
-
-// Without cross-origin isolation there is no SharedArrayBuffer, so no threads. A host that
-// cannot send the headers for it is helped by a service worker that adds them, which takes
-// one reload to be in charge.
-async function isolate() {
-    if (crossOriginIsolated) {
-        return true;
-    }
-    if (location.protocol !== "file:" && "serviceWorker" in navigator &&
-        !sessionStorage.getItem("comets-isolating")) {
-        try {
-            await navigator.serviceWorker.register("isolate.js");
-            await navigator.serviceWorker.ready;
-            sessionStorage.setItem("comets-isolating", "1");
-            location.reload();
-            return false;
-        } catch (error) {
-            console.error(error);
-        }
-    }
-    say("This page cannot run here: the browser keeps it from being cross-origin isolated, " +
-        "which the program's threads need. Serve it over https or from localhost " +
-        "(scripts/run-web.sh).");
-    return false;
-}
 
 async function start() {
     wire();
     requestAnimationFrame(show);
-    if (!await isolate()) {
-        output.textContent = "Not started";
+    if (typeof WebAssembly !== "object") {
+        cannotRun("This browser cannot run the program: it has no WebAssembly.");
         return;
     }
-    sessionStorage.removeItem("comets-isolating");
+    if (location.protocol === "file:") {
+        cannotRun("This page cannot run here: opened as a file, the browser will not let it " +
+                  "load comets.wasm. Serve the folder over http, for example with " +
+                  "scripts/run-web.sh.");
+        return;
+    }
+    // A copy of the site for the next visit, which then also works offline.
+    if ("serviceWorker" in navigator) {
+        navigator.serviceWorker.register("sw.js").catch((error) => console.error(error));
+    }
     try {
         const response = await fetch("comets.wasm", {method: "HEAD"});
         if (!response.ok) {
             throw new Error("HTTP " + response.status);
         }
     } catch (error) {
-        say("comets.wasm is missing: " + error.message);
-        output.textContent = "Not started";
+        cannotRun("comets.wasm is missing: " + error.message);
         return;
     }
     const script = document.createElement("script");
     script.src = "comets.js";
-    script.onerror = () => say("comets.js is missing.");
+    script.onerror = () => cannotRun("comets.js is missing.");
     document.body.appendChild(script);
 }
 

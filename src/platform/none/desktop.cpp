@@ -1,6 +1,5 @@
-// Windows and the browser: Windows gives the library's full-screen window the keyboard, the
-// focus and its close requests itself, and a page scales the picture and passes on the keys,
-// so there is nothing to watch, hand over or fit.
+// Windows gives the library's full-screen window the keyboard, the focus and its close
+// requests itself, so there is nothing to watch, hand over or fit.
 #include "platform/desktop.h"
 
 void watch_display() {}
