@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the web page when its sources changed (scripts/build-web.sh), serves it on localhost
-# with the headers that make it cross-origin isolated, and prints the address to open in a
+# as a plain static host would, and prints the address to open in a
 # browser. Serves until Ctrl+C.   Usage: scripts/run-web.sh [PORT, default 8080]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,7 @@
-"""Serves a folder on localhost, as a static host would, with the two headers that make a page
-cross-origin isolated, or with --bare without them (as a plain static host). Prints the address
-it serves at, and serves until ended.
-   Usage: serve-web.py FOLDER [--port N] [--bare]"""
+"""Serves a folder on localhost, as a plain static host would, or with --isolated also with the
+two headers that make a page cross-origin isolated. Prints the address it serves at, and
+serves until ended.
+   Usage: serve-web.py FOLDER [--port N] [--isolated]"""
 
 import argparse
 import functools
@@ -10,10 +10,10 @@ import sys
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
-    bare = False
+    isolated = False
 
     def end_headers(self):
-        if not self.bare:
+        if self.isolated:
             self.send_header("Cross-Origin-Opener-Policy", "same-origin")
             self.send_header("Cross-Origin-Embedder-Policy", "require-corp")
         self.send_header("Cache-Control", "no-cache")
@@ -25,13 +25,14 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
 Handler.extensions_map[".wasm"] = "application/wasm"
 Handler.extensions_map[".js"] = "text/javascript"
+Handler.extensions_map[".webmanifest"] = "application/manifest+json"
 
 parser = argparse.ArgumentParser()
 parser.add_argument("folder")
 parser.add_argument("--port", type=int, default=0)
-parser.add_argument("--bare", action="store_true")
+parser.add_argument("--isolated", action="store_true")
 options = parser.parse_args()
-Handler.bare = options.bare
+Handler.isolated = options.isolated
 server = http.server.ThreadingHTTPServer(
     ("127.0.0.1", options.port), functools.partial(Handler, directory=options.folder))
 print(f"http://localhost:{server.server_address[1]}/", flush=True)

@@ -18,8 +18,8 @@ static int frames_made;
 
 static void (*library_blit_from_memory)(BITMAP*, BITMAP*, int, int, int, int, int, int);
 
-static void blit_and_note_frame(BITMAP* source, BITMAP* dest, int source_x, int source_y, int dest_x,
-                               int dest_y, int width, int height) {
+static void blit_and_note_frame(BITMAP* source, BITMAP* dest, int source_x, int source_y,
+                                int dest_x, int dest_y, int width, int height) {
     library_blit_from_memory(source, dest, source_x, source_y, dest_x, dest_y, width, height);
     fresh = 1;
     frames_made++;

@@ -4,9 +4,8 @@
 
 #include "web.h"
 
-EM_ASYNC_JS(void, page_sleep, (unsigned int milliseconds), {
-    await Module.pageSleep(milliseconds);
-});
+EM_ASYNC_JS(void, page_sleep, (unsigned int milliseconds),
+            { await Module.pageSleep(milliseconds); });
 
 static int web_timer_init(void) {
     return 0;
