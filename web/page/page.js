@@ -89,6 +89,10 @@ function show(time) {
     }
     lastFrameAt = time;
     const start = running ? Module._web_take_frame() : 0;
+    if (start && pointerWanted !== pointerShown) {
+        pointerShown = pointerWanted;
+        Module._web_show_pointer(pointerShown ? 1 : 0);
+    }
     if (start) {
         picture.data.set(Module.HEAPU8.subarray(start, start + WIDTH * HEIGHT * 4));
         context.putImageData(picture, 0, 0);
@@ -186,13 +190,11 @@ function pointer(event) {
 }
 
 // The program's pointer arrow is drawn only where the visitor has a mouse: a finger shows
-// where it is itself.
-let pointerShown = null;
+// where it is itself. Passed on once the program has its screen, as the library's start-up
+// sets the arrow.
+let pointerWanted = true, pointerShown = true;
 function showPointer(shown) {
-    if (running && shown !== pointerShown) {
-        pointerShown = shown;
-        Module._web_show_pointer(shown ? 1 : 0);
-    }
+    pointerWanted = shown;
 }
 
 function hideOrShow() {
