@@ -49,11 +49,7 @@ PICTURE = """
 WHITE = """
     const data = document.getElementById("picture").getContext("2d")
         .getImageData(arguments[0], arguments[1], 10, 16).data;
-    let white = 0;
-    for (let i = 0; i < data.length; i += 4) {
-        white += data[i] === 255 && data[i + 1] === 255 && data[i + 2] === 255;
-    }
-    return white;"""
+    return data.filter((v, i) => i % 4 === 0 && v + data[i + 1] + data[i + 2] === 765).length;"""
 
 
 def wait_for(test, what, seconds=10):
