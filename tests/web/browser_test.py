@@ -1,11 +1,12 @@
 """The web page in real browsers, driven through WebDriver, judged by the canvas's pixels, the
 frames the program hands over and the page's own words: every case in each engine that is
-installed, headless Chromium (chromedriver) and WebKitGTK (WebKitWebDriver, on an Xvfb of
-its own).
-   Usage: [ENGINE=Chromium|WebKitGTK] browser_test.py SITE   (SITE: from scripts/build-web.sh)
+installed, headless Chromium (chromedriver), WebKitGTK (WebKitWebDriver, on an Xvfb of its
+own) and headless Firefox (WebDriver BiDi, which it serves itself).
+   Usage: [ENGINE=Chromium|WebKitGTK|Firefox] browser_test.py SITE   (SITE: from scripts/build-web.sh)
 Ends with a line "N passed, N failed"; exit status 1 if any failed."""
 
 import glob
+import json
 import os
 import shutil
 import subprocess
@@ -13,6 +14,11 @@ import sys
 import tempfile
 import time
 import traceback
+
+try:
+    import websocket  # Debian's python3-websocket, for Firefox alone
+except ImportError:
+    websocket = None
 
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
@@ -96,6 +102,10 @@ class Page:
                         "return [r.left + (arguments[0] + 0.5) * r.width / 800,"
                         "        r.top + (arguments[1] + 0.5) * r.height / 600];", x, y)
 
+    def centre(self, element):
+        return self.run("const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+                        "return [r.left + r.width / 2, r.top + r.height / 2];", element)
+
     def ended_with(self, status):
         wait_for(lambda: f"ended with status {status}" in self.text("output"),
                  f"the page saying the program ended with status {status}")
@@ -127,13 +137,14 @@ def test_draws_moves_pauses_and_ends_on_esc(driver, page):
 
 
 def test_freeze_button_holds_it_and_close_ends_with_zero(driver, page):
-    ActionChains(driver).click_and_hold(driver.find_element("id", "freeze")).pause(0.3).perform()
+    mouse(driver, ("move_to_location", page.centre("freeze")), ("pointer_down", ()))
+    time.sleep(0.3)
     assert page.frozen_for(1), "frames went on with Hold to freeze held"
-    ActionChains(driver).release().perform()
+    mouse(driver, ("pointer_up", ()))
     page.moving("Hold to freeze was let go")
-    driver.find_element("id", "close").click()
+    mouse(driver, ("move_to_location", page.centre("close")), ("click", ()))
     page.ended_with(0)
-    assert not driver.find_element("id", "again").get_attribute("hidden")
+    assert not page.run("return document.getElementById('again').hidden")
 
 
 def test_pull_gathers_at_the_shown_point_and_push_scatters(driver, page):
@@ -207,7 +218,7 @@ def test_after_one_visit_it_runs_offline(driver, address):
     server, address = serve(SITE)
     Page(driver, address)
     # The copy is made as the service worker installs; with it active, the server goes.
-    driver.execute_async_script("navigator.serviceWorker.ready.then(arguments[0])")
+    driver.execute_script("return navigator.serviceWorker.ready.then(() => true)")
     server.terminate()
     server.wait()
     driver.refresh()
@@ -215,11 +226,11 @@ def test_after_one_visit_it_runs_offline(driver, address):
 
 
 def test_a_missing_wasm_is_named_and_a_file_page_says_it_cannot_run(driver, address):
+    message = lambda: driver.execute_script("return document.getElementById('message').textContent")
     driver.get(address)
-    wait_for(lambda: "comets.wasm is missing" in driver.find_element("id", "message").text,
-             "a message naming comets.wasm")
+    wait_for(lambda: "comets.wasm is missing" in message(), "a message naming comets.wasm")
     driver.get("file://" + os.path.join(SITE, "index.html"))
-    wait_for(lambda: "cannot run here" in driver.find_element("id", "message").text,
+    wait_for(lambda: "cannot run here" in message(),
              "a message that a page opened as a file cannot run")
 
 
@@ -245,10 +256,94 @@ def webkit():
     return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
 
 
+class Firefox:
+    """Firefox, which has no classic WebDriver here, over WebDriver BiDi: the calls of a
+    Selenium driver that the cases make, and Selenium's own actions, which BiDi takes as they
+    are encoded."""
+
+    def __init__(self):
+        self.profile, self.sent = tempfile.mkdtemp(), 0
+        log = os.path.join(self.profile, "log")
+        with open(log, "w") as output:
+            self.process = subprocess.Popen(
+                ["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
+                 "--width=1000", "--height=800", "--remote-debugging-port=0"],
+                stdout=output, stderr=subprocess.STDOUT,
+                env=dict(os.environ, MOZ_CRASHREPORTER_DISABLE="1"))
+        listening = lambda: [line.split()[-1] for line in open(log) if "BiDi listening" in line]
+        try:
+            wait_for(listening, "Firefox serving WebDriver BiDi", 30)
+            # Firefox refuses a WebDriver connection that names an origin, as pages do.
+            self.socket = websocket.create_connection(listening()[0] + "/session", timeout=60,
+                                                      suppress_origin=True)
+            self.command("session.new", capabilities={})
+            self.context = self.command("browsingContext.getTree")["contexts"][0]["context"]
+        except Exception:
+            self.quit()
+            raise
+        self.switch_to = self
+
+    def command(self, method, **params):
+        self.sent += 1
+        self.socket.send(json.dumps({"id": self.sent, "method": method, "params": params}))
+        while True:  # events and late answers are passed over
+            answer = json.loads(self.socket.recv())
+            if answer.get("id") == self.sent:
+                if answer["type"] == "error":
+                    raise RuntimeError(f"{method}: {answer['message']}")
+                return answer["result"]
+
+    def execute_script(self, script, *arguments):
+        def remote(value):  # the JSON types the cases pass and read, as BiDi encodes them
+            kind = {bool: "boolean", int: "number", float: "number", str: "string"}
+            return {"type": kind[type(value)], "value": value}
+
+        def local(value):
+            if value["type"] == "array":
+                return [local(item) for item in value["value"]]
+            return value.get("value")
+
+        result = self.command("script.callFunction", functionDeclaration=f"function() {{{script}}}",
+                              arguments=[remote(value) for value in arguments],
+                              awaitPromise=True, target={"context": self.context})
+        if result["type"] == "exception":
+            raise RuntimeError(result["exceptionDetails"]["text"])
+        return local(result["result"])
+
+    def execute(self, command, params):
+        assert command == "actions"
+        self.command("input.performActions", context=self.context, actions=params["actions"])
+
+    def get(self, address):
+        self.command("browsingContext.navigate", context=self.context, url=address,
+                     wait="complete")
+
+    def refresh(self):
+        self.command("browsingContext.reload", context=self.context, wait="complete")
+
+    current_url = property(lambda self: self.execute_script("return location.href"))
+    current_window_handle = property(lambda self: self.context)
+
+    def new_window(self, kind):
+        self.context = self.command("browsingContext.create", type=kind)["context"]
+
+    def window(self, context):
+        self.command("browsingContext.activate", context=context)
+        self.context = context
+
+    def quit(self):
+        if hasattr(self, "socket"):
+            self.socket.close()
+        self.process.terminate()
+        self.process.wait()
+        shutil.rmtree(self.profile)
+
+
 MINIBROWSER = next(iter(glob.glob("/usr/lib/*/webkit2gtk-4.*/MiniBrowser")), None)
 ENGINES = [(name, start) for name, start, there in
            (("Chromium", chromium, os.path.exists("/usr/bin/chromedriver")),
-            ("WebKitGTK", webkit, MINIBROWSER and os.path.exists("/usr/bin/WebKitWebDriver")))
+            ("WebKitGTK", webkit, MINIBROWSER and os.path.exists("/usr/bin/WebKitWebDriver")),
+            ("Firefox", Firefox, websocket and shutil.which("firefox-esr")))
            if there and os.environ.get("ENGINE", name) == name]
 
 
@@ -283,8 +378,9 @@ def main():
     try:
         for engine, start in ENGINES:
             for case, server, query in cases:
-                driver = start()
+                driver = None
                 try:
+                    driver = start()
                     address = addresses[server]
                     case(driver, address if query is None else Page(driver, address + query))
                     passed += 1
@@ -294,7 +390,8 @@ def main():
                     print(f"FAIL {engine}: {case.__name__}")
                     traceback.print_exc(file=sys.stdout)
                 finally:
-                    driver.quit()
+                    if driver:
+                        driver.quit()
     finally:
         for server in servers:
             server.terminate()
