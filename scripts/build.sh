@@ -33,6 +33,8 @@ else
     scripts/deps.sh "${packages[@]}" "${test_packages[@]}"
     extras=ON
 fi
-cmake -S . -B "$build" "${options[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Warnings are errors here, for the code we change; a build of the source elsewhere has them
+# as warnings only.
+cmake -S . -B "$build" "${options[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOMETS_WERROR=ON \
     -DCOMETS_BUILD_TESTS=$extras -DCOMETS_BUILD_BENCH=$extras >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

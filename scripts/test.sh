@@ -25,6 +25,7 @@ fi
 
 toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$build/CMakeCache.txt")
 cmake -S . -B "$build-sanitize" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
-    -DCMAKE_BUILD_TYPE=Debug -DCOMETS_SANITIZE=ON -DCOMETS_BUILD_BENCH=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Debug -DCOMETS_WERROR=ON -DCOMETS_SANITIZE=ON -DCOMETS_BUILD_BENCH=OFF \
+    >/dev/null
 cmake --build "$build-sanitize" --parallel "$(nproc)" --target unit_tests allocation_tests
 (cd "$build-sanitize" && ctest -L unit --output-on-failure --parallel 2)
