@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build=build${1:+-$1}
 
 scripts/build.sh "$@"
-scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base \
+scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base man-db \
     diffoscope-minimal x11-utils openbox mutter xwayland dbus-daemon python3-gi foot \
     fonts-dejavu-core sway grim x11-xserver-utils imagemagick xserver-xorg-core \
     xserver-xorg-video-dummy

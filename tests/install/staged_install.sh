@@ -36,8 +36,12 @@ fi
 # The man page formats without a single warning, and says what a user needs.
 page=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -ww 2>&1 >/dev/null)
 [[ -z $page ]] || fail "man page warnings: $page"
-text=$(zcat share/man/man6/comets.6.gz | groff -man -Tutf8 -P-cbou 2>/dev/null)
-for topic in CONTROLS "EXIT STATUS" "Unable to set GFX mode" DISPLAY Esc SIGTERM 143; do
+# As man shows it to a reader: each message the program prints whole on a line of its own.
+text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l share/man/man6/comets.6.gz 2>/dev/null)
+for message in "GFX mode set with depth N bit" "Unable to set GFX mode"; do
+    grep -qx " *$message" <<<"$text" || fail "the man page does not show '$message' as printed"
+done
+for topic in CONTROLS "EXIT STATUS" DISPLAY Esc SIGTERM 143; do
     grep -q "$topic" <<<"$text" || fail "the man page does not mention $topic"
 done
 zcat share/doc/comets/changelog.gz | head -n 1 | grep -q "^comets (0.1.0)" || fail "changelog"
