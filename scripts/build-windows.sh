@@ -42,21 +42,13 @@ fi
 
 echo "build-windows: building comets.exe"
 cmake -S . -B "$out/comets" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCOMETS_WERROR=ON \
     -DALLEGRO_ROOT="$out/allegro" >/dev/null
 cmake --build "$out/comets" --parallel "$(nproc)"
 
-# The zip: fixed file times and modes, a fixed order, no owner, and times taken as UTC (a
-# zip stores local time), so that the same commit always gives the same bytes.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
 name=comets-$version-windows
-rm -rf "$out/stage" "$out/$name.zip"
+rm -rf "$out/stage"
 cmake --install "$out/comets" --prefix "$out/stage/$name" >/dev/null
-files=(comets.exe README.md LICENSE.txt allegro-licence.txt)
-(
-    cd "$out/stage"
-    chmod 644 "${files[@]/#/$name/}"
-    chmod 755 "$name/comets.exe"
-    touch -d "@${SOURCE_DATE_EPOCH:-$(git -C "$OLDPWD" log -1 --format=%ct)}" "${files[@]/#/$name/}"
-    TZ=UTC zip -X -q "$out/$name.zip" "${files[@]/#/$name/}"
-)
+scripts/zip.sh "$out/stage" "$name" "$out/$name.zip"
 echo "build-windows: build-windows/$name.zip"

@@ -1,0 +1,23 @@
+# The web page: comets.js and comets.wasm, and the site around them, which
+# scripts/build-web.sh installs into build-web/site/ and packs.
+
+# ASYNCIFY lets main's loop wait for the page without returning. Only the functions that can
+# be on the stack at such a wait are instrumented: those that reach the page's waits by direct
+# calls are found by the analysis; rest() and its callers reach theirs through the timer
+# driver's pointer, so they are named. EXIT_RUNTIME, so the page learns main's status; the
+# page starts main itself (page.js says why).
+set_target_properties(comets PROPERTIES SUFFIX .js)
+set(exported _main _malloc _exit _web_take_frame _web_frames_made _web_key _web_mouse _web_close
+    _web_show_pointer)
+list(JOIN exported , exported)
+target_link_options(comets PRIVATE
+    -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT
+    "-sASYNCIFY_ADD=[\"rest\",\"*pace_frame*\",\"*run_frame_loop*\",\"main\",\"__main_argc_argv\",\"__original_main\"]"
+    -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sEXPORTED_FUNCTIONS=${exported}
+    -sEXPORTED_RUNTIME_METHODS=HEAPU8,HEAPU32,ccall,lengthBytesUTF8,stringToUTF8)
+
+install(FILES $<TARGET_FILE:comets> $<TARGET_FILE_DIR:comets>/comets.wasm DESTINATION .)
+file(GLOB page CONFIGURE_DEPENDS web/page/*)
+install(FILES ${page} data/comets.svg DESTINATION .)
+install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+install(FILES ${ALLEGRO_ROOT}/allegro-licence.txt DESTINATION .)
