@@ -9,8 +9,9 @@
 # so no undrawn frames of earlier cases pile up to stall it longer.
 # Then under sway with two monitors, 1920x1080 and 1280x1024 beside it, where sway gives the
 # full-screen window the whole focused one: the picture must fill its height, centred, leave
-# the other monitor untouched, and a pull at a point of it must gather the swarm there; with
-# that monitor's mode changed while it runs, the picture must fit the new one.
+# the other monitor untouched, and a pull at a point of it, pressed through sway's own cursor
+# (tests/tools/virtual_pointer.py), must gather the swarm there; with that monitor's mode
+# changed while it runs, the picture must fit the new one.
 # Needs COUNT_FRAMES_LIB (bench/count_frames), and mutter, Xwayland, dbus-daemon, foot,
 # Python's gi, sway, xhost and ImageMagick (scripts/test.sh installs them).
 source "$(dirname "$0")/lib.sh"
@@ -200,6 +201,16 @@ start_sway() {
     export "$(grep '^DISPLAY=' "$dir/session")"
     unset XAUTHORITY
     AS_SWAY+=("$(grep '^WAYLAND_DISPLAY=' "$dir/session")" "$(grep '^SWAYSOCK=' "$dir/session")")
+    # A pointer for it, through which its own cursor commands press buttons: headless it has
+    # none, and XTest's buttons reach no X client under sway 1.12.
+    "${AS_SWAY[@]}" /usr/bin/python3 -c "$(cat "$(dirname "$0")/../tools/virtual_pointer.py")" \
+        >"$WORK/pointer" 2>&1 &
+    SERVER_PIDS+=($!)
+    tries=0
+    until grep -q '^ready' "$WORK/pointer"; do
+        ((++tries < 100)) || fail "sway took no virtual pointer: $(cat "$WORK/pointer")"
+        sleep 0.1
+    done
 }
 
 # capture OUTPUT: what sway shows on that monitor, into $WORK/window.png.
@@ -233,9 +244,12 @@ check_sway_picture() {
         fail "sway did not give the window the first monitor: $(echo $geometry)"
     # Once shown, sway puts XWayland's pointer where its own cursor is: only then is it moved.
     sleep 1
-    xdotool mousemove --window "$window" 1560 960 sleep 0.5 mousedown 1 sleep 3
+    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor set 1560 960' >/dev/null
+    sleep 0.5
+    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor press button1' >/dev/null
+    sleep 3
     capture HEADLESS-1 || fail "grim could not capture the first monitor"
-    xdotool mouseup 1
+    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor release button1' >/dev/null
     local left right all near count seconds
     left=$(lit 0 0 240 1080) right=$(lit 1680 0 240 1080)
     all=$(lit 240 0 1440 1080) near=$(lit 1200 600 480 480)
