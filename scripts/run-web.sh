@@ -4,9 +4,9 @@
 # browser. Serves until Ctrl+C.   Usage: scripts/run-web.sh [PORT, default 8080]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# Built again only when a source is newer than the site.
-if [[ ! -f build-web/site/comets.wasm ]] || [[ -n $(find src web scripts/build-web.sh \
-    CMakeLists.txt -newer build-web/site/comets.wasm -print -quit) ]]; then
+# Built again only when a source is newer than the site (made afresh by each build).
+if [[ ! -f build-web/site/comets.wasm ]] || [[ -n $(find src web cmake scripts/build-web.sh \
+    CMakeLists.txt -newer build-web/site -print -quit) ]]; then
     scripts/build-web.sh >&2
 fi
 echo "run-web: open this address in a browser; Ctrl+C ends it" >&2
