@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,6 +41,10 @@ int display_lost(Display*) {
 }  // namespace
 
 void watch_display() {
+    // A write to a connection the server has closed would otherwise end the process by
+    // SIGPIPE (status 141) before Xlib sees the error; ignored, the write fails and Xlib calls
+    // display_lost, which says what happened.
+    std::signal(SIGPIPE, SIG_IGN);
     XSetIOErrorHandler(display_lost);
     XSetErrorHandler(note_x_error);
 }
