@@ -42,8 +42,7 @@ fi
 
 echo "build-windows: building comets.exe"
 cmake -S . -B "$out/comets" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCOMETS_WERROR=ON \
-    -DALLEGRO_ROOT="$out/allegro" >/dev/null
+    -DCOMETS_WERROR=ON -DALLEGRO_ROOT="$out/allegro" >/dev/null
 cmake --build "$out/comets" --parallel "$(nproc)"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
