@@ -80,6 +80,9 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
         paced ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
               : Clock::duration::zero();
     if (paced) {
+        // Installed for good, never taken out again: the library's input thread tests the
+        // hook and then calls it, so clearing it as the loop ends could leave that thread
+        // calling nothing. Left in, it only sets a flag the next paced loop clears first.
         esc_tapped = false;
         keyboard_lowlevel_callback = note_esc_tap;
     }
@@ -97,5 +100,4 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
             pace_frame(due, period);
         }
     }
-    keyboard_lowlevel_callback = nullptr;
 }
