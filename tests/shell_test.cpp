@@ -210,6 +210,10 @@ TEST_F(FrameTest, EscTapBetweenPacedFramesEnds) {
     };
     auto loop =
         std::async(std::launch::async, [&] { run_frame_loop(comets, active, back_buffer, 2); });
+    // A thread can be slow to start under emulation: the tap waits for the hook first.
+    for (int tries = 0; keyboard_lowlevel_callback == nullptr && tries < 200; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     tap_esc();
     EXPECT_EQ(loop.wait_for(std::chrono::milliseconds(150)), std::future_status::ready);
