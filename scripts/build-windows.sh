@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds comets for Windows from the same source, with Debian's MinGW-w64 (32-bit: see
-# cmake/mingw-i686.cmake). First Allegro 4.4.3.1 as a static library, from the upstream
-# tarball in Debian's archive (its checksum checked) with the mends in scripts/windows/
-# applied; then comets.exe, which needs no DLL beyond Windows' own. Packs it with the README
-# and the licences into build-windows/comets-VERSION-windows.zip, the same to the byte for
-# the same commit. Everything it fetches or makes stays in build-windows/.
+# Cross-builds comets for 64-bit Windows (x86-64) from the same source, with Debian's
+# MinGW-w64. First Allegro 4.4.3.1 as a static library, from the upstream tarball in Debian's
+# archive (its checksum checked) with the mends in scripts/windows/ applied; then comets.exe,
+# which needs no DLL beyond Windows' own. Packs it with the README and the licences into
+# build-windows/comets-VERSION-windows-x64.zip, the same to the byte for the same commit.
+# Everything it fetches or makes stays in build-windows/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh cmake make patch zip git g++-mingw-w64-i686-win32
+scripts/deps.sh cmake make patch zip git g++-mingw-w64-x86-64-win32
 
 out=$PWD/build-windows
-toolchain=$PWD/cmake/mingw-i686.cmake
+toolchain=$PWD/cmake/mingw-x86_64.cmake
 
 # The library is built again only when the source, a mend or the toolchain changes.
 recipe=$(cat scripts/allegro-source.sh scripts/windows/*.patch "$toolchain" | sha256sum)
@@ -46,7 +46,7 @@ cmake -S . -B "$out/comets" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TY
 cmake --build "$out/comets" --parallel "$(nproc)"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
-name=comets-$version-windows
+name=comets-$version-windows-x64
 rm -rf "$out/stage"
 cmake --install "$out/comets" --prefix "$out/stage/$name" >/dev/null
 scripts/zip.sh "$out/stage" "$name" "$out/$name.zip"

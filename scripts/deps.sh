@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages named on the command line that are not installed yet.
 # Uses sudo when not run as root; does nothing (and needs no network) when all are there. A
-# name may carry an architecture (wine32:i386), which is then enabled if it is not yet.
+# name may carry an architecture (libasan8:arm64), which is then enabled if it is not yet.
 set -euo pipefail
 
 missing=()
@@ -18,7 +18,7 @@ if [[ $(id -u) -ne 0 ]]; then
     as_root=(sudo)
 fi
 echo "deps: installing ${missing[*]}"
-# A package of another architecture (wine32:i386) needs that architecture enabled first.
+# A package of another architecture (libasan8:arm64) needs that architecture enabled first.
 for package in "${missing[@]}"; do
     architecture=${package#*:}
     if [[ $package == *:* ]] && [[ $architecture != "$(dpkg --print-architecture)" ]] &&

@@ -24,6 +24,13 @@ fail() {
     exit 1
 }
 
+# Ends the test as skipped (status 77, CTest's SKIP_RETURN_CODE here) where this machine
+# cannot run what the test needs: said, and never counted as a pass.
+skip() {
+    echo "SKIP: $*" >&2
+    exit 77
+}
+
 # Starts the program in the background with its output captured, through the command given
 # after $1 if any (one that execs it, so that COMETS_PID is the program's), then waits until
 # it has set the graphics mode and lets frames go by for $1 seconds (0.5 by default).

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# The Windows build, end to end under Wine: builds the zip with scripts/build-windows.sh,
-# unpacks it, and runs its comets.exe on a private 800x600x24 Xvfb (the only screen size on
-# which Wine can give it full screen). It must say it got 32 bits, show the swarm, freeze
-# while P is held and end with status 0 when Esc is held. Then builds the zip again from a
-# copy of the tree, which must give the same bytes.   Usage: windows.sh SOURCE_DIR
+# The Windows build, end to end under 64-bit Wine, which needs no 32-bit support from the
+# kernel: builds the zip with scripts/build-windows.sh, unpacks it, and runs its comets.exe
+# on a private 800x600x24 Xvfb (the only screen size on which Wine can give it full screen).
+# It must say it got 32 bits, show the swarm, freeze while P is held and end with status 0
+# when Esc is held. Then builds the zip again from a copy of the tree, which must give the
+# same bytes.   Usage: windows.sh SOURCE_DIR
 source_dir=$1
 COMETS=none  # set below, once there is a folder for it
 source "$(dirname "$0")/lib.sh"
-export WINEPREFIX=$WORK/wine WINEDEBUG=-all
+export WINEPREFIX=$WORK/wine WINEARCH=win64 WINEDEBUG=-all
 # No offer to install Wine's .NET and HTML engines, which would wait for an answer.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's 64-bit loader itself: the `wine` command prefers the 32-bit one wherever that is
+# installed, and a kernel without 32-bit support cannot run it.
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+"$wine" --version >/dev/null 2>&1 || skip "Wine's 64-bit loader ($wine) cannot run here"
 # Wine's server outlives its programs by a few seconds: end it too, if it is still there,
 # before its prefix goes.
 trap 'stop_pids "$COMETS_PID"; timeout 10 wineserver -k 2>/dev/null || true
@@ -17,7 +22,7 @@ trap 'stop_pids "$COMETS_PID"; timeout 10 wineserver -k 2>/dev/null || true
 
 "$source_dir/scripts/build-windows.sh" >"$WORK/build.log" 2>&1 ||
     { cat "$WORK/build.log" >&2; fail "the Windows build failed"; }
-zip=$(ls "$source_dir"/build-windows/comets-*-windows.zip)
+zip=$(ls "$source_dir"/build-windows/comets-*-windows-x64.zip)
 (cd "$WORK" && cmake -E tar xf "$zip")
 folder=$WORK/$(basename "$zip" .zip)
 listing=$(cd "$folder" && ls | sort)
@@ -26,19 +31,19 @@ listing=$(cd "$folder" && ls | sort)
 
 # The program as start_comets runs it: Wine with the unpacked .exe.
 COMETS=$WORK/comets
-printf '#!/bin/sh\nexec wine "%s"\n' "$folder/comets.exe" >"$COMETS"
+printf '#!/bin/sh\nexec "%s" "%s"\n' "$wine" "$folder/comets.exe" >"$COMETS"
 chmod +x "$COMETS"
 
 start_xvfb "$WORK"
-timeout 120 wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
+timeout 120 "$wine" wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
 # The version and a usage error reach standard output and error, redirected here; a GUI
 # program has no console of its own.
 status=0
-wine "$folder/comets.exe" --version >"$WORK/out" 2>"$WORK/err" || status=$?
+"$wine" "$folder/comets.exe" --version >"$WORK/out" 2>"$WORK/err" || status=$?
 [[ $status -eq 0 && $(cat "$WORK/out") == "comets "[0-9]* ]] ||
     fail "--version: status $status, '$(cat "$WORK/out")'"
 status=0
-wine "$folder/comets.exe" --fps 0 >"$WORK/out" 2>"$WORK/err" || status=$?
+"$wine" "$folder/comets.exe" --fps 0 >"$WORK/out" 2>"$WORK/err" || status=$?
 [[ $status -eq 2 ]] && grep -qx "Try 'comets --help'." "$WORK/err" ||
     fail "--fps 0: status $status, '$(cat "$WORK/err")'"
 
@@ -71,6 +76,6 @@ cp "$source_dir"/build-windows/*.orig.tar.gz "$copy/build-windows/"
     { cat "$WORK/build.log" >&2; fail "the Windows build failed in $copy"; }
 cmp -s "$zip" "$copy/build-windows/${zip##*/}" || fail "two builds gave different zips"
 
-echo "PASS: $(basename "$zip") under $(wine --version): --version and a usage error said;" \
+echo "PASS: $(basename "$zip") under $("$wine" --version): --version and a usage error said;" \
     "32-bit mode, $lit lit pixels in $colours colours, frozen by P, ended by Esc with status" \
     "0; built twice, the same"
