@@ -22,7 +22,7 @@ void wait_while_paused() {
     // is kept up with meanwhile: in a browser, the release of P comes only when the page has
     // its thread back.
     while (key[KEY_P] && ending_signal() == 0) {
-        follow_window_manager();
+        keep_up_with_desktop();
     }
 }
 
@@ -43,12 +43,6 @@ using Clock = std::chrono::steady_clock;
 // frames paced, a quick tap would otherwise often fall wholly inside the sleep between two
 // passes and never be seen. Set from the library's input thread.
 std::atomic<bool> esc_tapped{false};
-
-void note_esc_tap(int scancode) {
-    if (scancode == KEY_ESC) {
-        esc_tapped = true;
-    }
-}
 
 // Sleeps until the next frame is due, or an Esc tap ends the wait early. `due` carries the
 // schedule from frame to frame, so the rate holds however long each frame took and however
@@ -72,6 +66,12 @@ void pace_frame(Clock::time_point& due, Clock::duration period) {
 
 }  // namespace
 
+void note_esc_tap(int scancode) {
+    if (scancode == KEY_ESC) {
+        esc_tapped = true;
+    }
+}
+
 void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps) {
     // Without a rate, no pacing: frames follow each other as fast as they can be made, and Esc
     // counts only while it is down at the top of a pass.
@@ -79,16 +79,10 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
     const Clock::duration period =
         paced ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
               : Clock::duration::zero();
-    if (paced) {
-        // Installed for good, never taken out again: the library's input thread tests the
-        // hook and then calls it, so clearing it as the loop ends could leave that thread
-        // calling nothing. Left in, it only sets a flag the next paced loop clears first.
-        esc_tapped = false;
-        keyboard_lowlevel_callback = note_esc_tap;
-    }
+    esc_tapped = false;  // taps from before this loop, or from an unpaced one, are not seen
     Clock::time_point due = Clock::now();
     while (!quit_requested && !key[KEY_ESC] && !(paced && esc_tapped) && ending_signal() == 0) {
-        follow_window_manager();
+        keep_up_with_desktop();
         advance_swarm(comets, active, back_buffer);
         const bool paused = key[KEY_P];
         wait_while_paused();

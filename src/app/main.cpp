@@ -26,17 +26,8 @@ int main(int argc, char* argv[]) {
     }
 
     // Start-up.
-    if (!start_library()) {
+    if (!start_library() || !set_graphics_mode(set_desktop_gfx_mode, options.window)) {
         return EXIT_FAILURE;
-    }
-    begin_mode_watch(!options.window);
-    const bool mode_set = set_graphics_mode(set_gfx_mode, options.window);
-    end_mode_watch();
-    if (!mode_set) {
-        return EXIT_FAILURE;
-    }
-    if (!options.window) {
-        hand_screen_to_window_manager();
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     BITMAP* back_buffer = create_back_buffer();

@@ -22,7 +22,8 @@ bool start_library();
 // The colour depths tried for the graphics mode, in order.
 constexpr std::array<int, 4> DEPTH_CANDIDATES = {32, 24, 16, 15};
 
-// Same signature as the library's set_gfx_mode; a seam so tests can refuse modes.
+// Same signature as the library's set_gfx_mode: the platform's (set_desktop_gfx_mode), or a
+// test's that refuses modes.
 using GfxModeSetter = int (*)(int card, int width, int height, int virtual_width,
                               int virtual_height);
 
@@ -52,6 +53,11 @@ void wait_while_paused();
 // Lays the pointer over the buffer, copies it to the screen, takes the pointer off again
 // and clears the buffer for the next frame.
 void present_frame(BITMAP* back_buffer);
+
+// The keyboard's low-level hook, installed by start_library before the keyboard starts and
+// never taken out (the library's input thread tests the hook and then calls it, so one cleared
+// could leave that thread calling nothing): notes an Esc tap for a paced frame loop.
+void note_esc_tap(int scancode);
 
 // Runs frames until the close button, Esc or a signal to end, tested at the top of each pass:
 // at most `fps` frames a second, or with 0 as fast as they come.

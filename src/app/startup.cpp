@@ -28,6 +28,8 @@ bool start_library() {
     watch_display();
     install_timer();
     install_mouse();
+    // Before the keyboard starts, so the library's input thread never sees it change.
+    keyboard_lowlevel_callback = note_esc_tap;
     install_keyboard();
     set_close_button_callback(close_hook);
     return true;

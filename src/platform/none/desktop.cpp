@@ -1,13 +1,12 @@
-// Windows gives the library's full-screen window the keyboard, the focus and its close
-// requests itself, so there is nothing to watch, hand over or fit.
-#include "platform/desktop.h"
+// Windows and the browser: Windows gives the library's full-screen window the keyboard, the
+// focus and its close requests itself, and the page scales the picture and passes the keys on,
+// so there is no display to watch and the mode is set as the library sets it.
+#include <allegro.h>
+
+#include "desktop.h"
 
 void watch_display() {}
 
-void begin_mode_watch(bool) {}
-
-void end_mode_watch() {}
-
-void hand_screen_to_window_manager() {}
-
-void follow_window_manager() {}
+int set_desktop_gfx_mode(int card, int width, int height, int virtual_width, int virtual_height) {
+    return set_gfx_mode(card, width, height, virtual_width, virtual_height);
+}

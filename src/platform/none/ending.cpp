@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/ending.h"
+#include "ending.h"
 
 void hold_ending_signals() {}
 

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "platform/console.h"
+#include "console.h"
 
 void tell_user(const std::string& text, bool is_error) {
     std::FILE* stream = is_error ? stderr : stdout;

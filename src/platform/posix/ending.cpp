@@ -1,4 +1,4 @@
-#include "platform/ending.h"
+#include "ending.h"
 
 #include <allegro.h>
 #include <unistd.h>
@@ -67,6 +67,10 @@ void install_ending_handlers() {
             catch_signal(signal_number);
         }
     }
+    // A write to a connection the X server has closed would otherwise end the process by
+    // SIGPIPE (status 141) before Xlib sees the error; ignored, the write fails, and the
+    // display's watch says what happened.
+    std::signal(SIGPIPE, SIG_IGN);
     // A signal held since hold_ending_signals is delivered now, to the handler above.
     const sigset_t signals = ending_signals();
     pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);

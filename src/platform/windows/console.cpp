@@ -4,7 +4,7 @@
 // message box.
 #include <windows.h>
 
-#include "platform/console.h"
+#include "console.h"
 
 namespace {
 

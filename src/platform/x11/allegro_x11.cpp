@@ -1,4 +1,4 @@
-#include "platform/x11/allegro_x11.h"
+#include "x11/allegro_x11.h"
 
 #include <allegro.h>
 #include <allegro/internal/aintern.h>
@@ -14,7 +14,7 @@ LibraryLock::~LibraryLock() {
 
 namespace {
 
-// The library's own hooks, taken when they are first replaced.
+// The library's own hooks, taken while ours are in place.
 LibraryHooks own_hooks{};
 bool hooks_replaced = false;
 
@@ -47,6 +47,7 @@ LibraryWindows library_windows() {
     }
     windows.display = _xwin.display;
     windows.full_screen = _xwin.fs_window;
+    windows.framed = _xwin.wm_window;
     windows.drawing = _xwin.window;
     windows.visual = _xwin.visual;
     windows.depth = _xwin.window_depth;
@@ -54,10 +55,6 @@ LibraryWindows library_windows() {
     windows.application_name = _xwin.application_name;
     windows.application_class = _xwin.application_class;
     return windows;
-}
-
-Window window_being_mapped(bool full_screen) {
-    return full_screen ? _xwin.fs_window : _xwin.wm_window;
 }
 
 void confine_pointer() {
@@ -76,20 +73,12 @@ void note_keyboard_grab(bool grabbed) {
     _xwin.keyboard_grabbed = grabbed ? 1 : 0;
 }
 
-LibraryHooks library_hooks() {
-    return hooks_replaced ? own_hooks : LibraryHooks{_xwin_window_redrawer, _xwin_mouse_interrupt};
-}
-
 bool replace_library_hooks(LibraryHooks ours) {
-    if (!hooks_replaced) {
-        if (_xwin_window_redrawer == nullptr || _xwin_mouse_interrupt == nullptr) {
-            return false;
-        }
-        own_hooks = {_xwin_window_redrawer, _xwin_mouse_interrupt};
-        hooks_replaced = true;
-    } else if (_xwin_window_redrawer != own_hooks.redraw && _xwin_window_redrawer != ours.redraw) {
-        return false;  // someone else's since
+    if (_xwin_window_redrawer == nullptr || _xwin_mouse_interrupt == nullptr) {
+        return false;
     }
+    own_hooks = {_xwin_window_redrawer, _xwin_mouse_interrupt};
+    hooks_replaced = true;
     _xwin_window_redrawer = ours.redraw;
     _xwin_mouse_interrupt = ours.pointer;
     return true;
@@ -108,6 +97,10 @@ void redraw_into(Drawable target, int x, int y, int width, int height) {
     _xwin.window = target;
     own_hooks.redraw(x, y, width, height);
     _xwin.window = shown;
+}
+
+void pass_pointer_on(int dx, int dy, int dz, int dw, int buttons) {
+    own_hooks.pointer(dx, dy, dz, dw, buttons);
 }
 
 int library_pointer_x() {

@@ -16,11 +16,13 @@ public:
 };
 
 // The library's connection and windows. A full-screen mode has `full_screen`, the
-// override-redirect window over the display, with `drawing` as its child; a windowed one has
-// None there, and `drawing` inside the window a window manager frames.
+// override-redirect window over the display, with `drawing` as its child; a windowed one (and
+// the library before any mode) has None there, and `drawing` inside `framed`, the window a
+// window manager frames, which the library makes as it starts.
 struct LibraryWindows {
     Display* display;
     Window full_screen;
+    Window framed;
     Window drawing;
     Visual* visual;
     int depth;
@@ -31,10 +33,6 @@ struct LibraryWindows {
 
 // The library's windows, or a null display where it has none. Read under LibraryLock.
 LibraryWindows library_windows();
-
-// The window the library is waiting to see mapped while it sets the mode: read without the
-// lock, which the library holds meanwhile. None until it has one.
-Window window_being_mapped(bool full_screen);
 
 // Grabs the pointer into the drawing window as the library does; the library is told, so it
 // lets go of it at shutdown. And the other way round. Under LibraryLock.
@@ -53,17 +51,16 @@ struct LibraryHooks {
     PointerHandler pointer;
 };
 
-// The library's own hooks, as they were before any were replaced.
-LibraryHooks library_hooks();
-
 // Puts `ours` in place of the library's own hooks (false, changing nothing, where the library
-// has none, or they are not its own any more); and puts its own back. Under LibraryLock.
+// has none); and puts its own back. Under LibraryLock.
 bool replace_library_hooks(LibraryHooks ours);
 void restore_library_hooks();
 
-// Has the library's own redrawer put that part of the screen into `target` instead of its
-// window. Called from within our redrawer, where the library holds its lock.
+// From within our hooks, where the library holds its lock: has the library's own redrawer put
+// that part of the screen into `target` instead of its window, and passes a pointer report on
+// to the library's own handler.
 void redraw_into(Drawable target, int x, int y, int width, int height);
+void pass_pointer_on(int dx, int dy, int dz, int dw, int buttons);
 
 // Where the library last put its pointer, in screen pixels.
 int library_pointer_x();

@@ -3,12 +3,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/desktop.h"
-#include "platform/x11/x_errors.h"
+#include "desktop.h"
+#include "x11/x_errors.h"
 
 namespace {
 
@@ -41,24 +40,24 @@ int display_lost(Display*) {
 }  // namespace
 
 void watch_display() {
-    // A write to a connection the server has closed would otherwise end the process by
-    // SIGPIPE (status 141) before Xlib sees the error; ignored, the write fails and Xlib calls
-    // display_lost, which says what happened.
-    std::signal(SIGPIPE, SIG_IGN);
     XSetIOErrorHandler(display_lost);
     XSetErrorHandler(note_x_error);
 }
 
-unsigned long x_errors_seen() {
-    return errors_seen;
-}
-
-ExpectedXErrors::ExpectedXErrors() {
+XErrorTrap::XErrorTrap() : errors_before_(errors_seen) {
     ++expecting;
 }
 
-ExpectedXErrors::~ExpectedXErrors() {
+XErrorTrap::~XErrorTrap() {
     --expecting;
+}
+
+bool XErrorTrap::caught() const {
+    return errors_seen != errors_before_;
+}
+
+void XErrorTrap::reset() {
+    errors_before_ = errors_seen;
 }
 
 void expect_x_errors_from_now() {

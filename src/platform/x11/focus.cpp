@@ -1,8 +1,8 @@
-#include "platform/x11/focus.h"
+#include "x11/focus.h"
 
 #include <allegro.h>
 
-#include "platform/x11/allegro_x11.h"
+#include "x11/allegro_x11.h"
 
 namespace {
 
@@ -18,10 +18,6 @@ void focus_back() {
 }  // namespace
 
 void let_go_without_focus() {
-    static bool registered = false;
-    if (!registered) {
-        set_display_switch_callback(SWITCH_OUT, focus_lost);
-        set_display_switch_callback(SWITCH_IN, focus_back);
-        registered = true;
-    }
+    set_display_switch_callback(SWITCH_OUT, focus_lost);
+    set_display_switch_callback(SWITCH_IN, focus_back);
 }

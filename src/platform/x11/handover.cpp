@@ -11,23 +11,21 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/xf86vmode.h>
-#include <time.h>
 
-#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "platform/desktop.h"
-#include "platform/ending.h"
-#include "platform/x11/allegro_x11.h"
-#include "platform/x11/focus.h"
-#include "platform/x11/pointer_monitor.h"
-#include "platform/x11/window_follow.h"
-#include "platform/x11/x_errors.h"
+#include "ending.h"
+#include "x11/allegro_x11.h"
+#include "x11/focus.h"
+#include "x11/handover.h"
+#include "x11/pointer_monitor.h"
+#include "x11/wait.h"
+#include "x11/window_follow.h"
+#include "x11/x_errors.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The longest start-up waits on an X11 window manager that does not answer, before the window
 // goes back to how the library made it. Not less: the mode switch can keep a compositor busy
@@ -63,11 +61,7 @@ Atoms intern_atoms(Display* display) {
 }
 
 // Errors from the server (a window gone, a request refused) make the hand-over give up.
-unsigned long errors_before_hand_over = 0;
-
-bool x_error_seen() {
-    return x_errors_seen() != errors_before_hand_over;
-}
+const XErrorTrap* hand_over_trap = nullptr;
 
 // The 32-bit items of a window's property of the given type; empty when it has none.
 std::vector<unsigned long> read_property(Display* display, Window window, Atom name, Atom type) {
@@ -110,7 +104,7 @@ bool full_screen_window_manager(Display* display, const Atoms& atoms) {
     const std::vector<unsigned long> named =
         read_property(display, check[0], atoms.supporting_wm_check, XA_WINDOW);
     XSync(display, False);
-    if (x_error_seen() || named.size() != 1 || named[0] != check[0]) {
+    if (hand_over_trap->caught() || named.size() != 1 || named[0] != check[0]) {
         return false;
     }
     return holds(read_property(display, root, atoms.supported, XA_ATOM), atoms.wm_state_fullscreen);
@@ -140,19 +134,16 @@ bool on_xwayland(Display* display) {
     return xwayland;
 }
 
-// Polls `ready` until it holds or the deadline passes; a signal to end stops the wait at once.
+// Waits until `ready` holds or the deadline passes; an error from the server or a signal to
+// end stops the wait at once.
 template <typename Test>
 bool wait_until(Clock::time_point deadline, Test ready) {
-    for (;;) {
-        if (ready()) {
-            return true;
-        }
-        if (x_error_seen() || ending_signal() != 0 || Clock::now() >= deadline) {
-            return false;
-        }
-        const timespec pause{0, 2'000'000};
-        nanosleep(&pause, nullptr);
-    }
+    bool met = false;
+    poll_until(deadline, std::chrono::milliseconds(2), [&] {
+        met = ready();
+        return met || hand_over_trap->caught() || ending_signal() != 0;
+    });
+    return met;
 }
 
 bool viewable(Display* display, Window window) {
@@ -270,25 +261,21 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
     set_override_redirect(display, window, true, LIBRARY_EVENTS);
     XMapRaised(display, window);
     wait_until(deadline, [&] { return viewable(display, window); });
-    note_keyboard_grab(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
-                                     GrabModeAsync, CurrentTime) == GrabSuccess);
+    const bool grabbed = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                       GrabModeAsync, CurrentTime) == GrabSuccess;
+    note_keyboard_grab(grabbed);
+    if (!grabbed) {
+        std::fprintf(stderr,
+                     "comets: cannot grab the keyboard (another program holds it); keys will "
+                     "not reach the program\n");
+    }
     confine_pointer();
 }
 
-}  // namespace
-
-void hand_screen_to_window_manager() {
-    // The library's input thread reads events from the same connection: holding its lock
-    // keeps the events awaited here from being taken there.
-    const LibraryLock lock;
-    const LibraryWindows windows = library_windows();
-    if (windows.display == nullptr || windows.full_screen == None) {
-        return;
-    }
+// Hands the window over, or gives it back its library form where the window manager does not
+// take it in time.
+void hand_over(const LibraryWindows& windows, XErrorTrap& trap) {
     Display* display = windows.display;
-    on_library_shutdown(expect_x_errors_from_now);
-    errors_before_hand_over = x_errors_seen();
-    const ExpectedXErrors expected;
     const Atoms atoms = intern_atoms(display);
     if (!full_screen_window_manager(display, atoms)) {
         return;
@@ -302,9 +289,29 @@ void hand_screen_to_window_manager() {
         // A compositor that did not show it in time keeps it, and may show it later.
         let_go_without_focus();
         start_following(windows);
+        if (compositor) {
+            repaint_other_monitors(display);
+        }
     } else if (ending_signal() == 0) {
-        errors_before_hand_over = x_errors_seen();
+        trap.reset();
         restore_library_window(display, windows.full_screen, Clock::now() + PATIENCE / 4);
     }
-    XSync(display, False);
+}
+
+}  // namespace
+
+void hand_screen_to_window_manager() {
+    // The library's input thread reads events from the same connection: holding its lock
+    // keeps the events awaited here from being taken there.
+    const LibraryLock lock;
+    const LibraryWindows windows = library_windows();
+    if (windows.display == nullptr || windows.full_screen == None) {
+        return;
+    }
+    on_library_shutdown(expect_x_errors_from_now);
+    XErrorTrap trap;
+    hand_over_trap = &trap;
+    hand_over(windows, trap);
+    XSync(windows.display, False);
+    hand_over_trap = nullptr;
 }

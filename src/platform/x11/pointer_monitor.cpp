@@ -1,41 +1,53 @@
-#include "platform/x11/pointer_monitor.h"
+#include "x11/pointer_monitor.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
+
+#include <thread>
+#include <vector>
 
 namespace {
 
 bool remembered = false;
 XRRMonitorInfo pointer_monitor{};
 
-// The monitor the pointer is on, as RandR 1.5 reports monitors; false where it cannot tell.
+// The monitors as RandR 1.5 reports them; none where it cannot tell.
+std::vector<XRRMonitorInfo> monitors(Display* display) {
+    int first_event = 0, first_error = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(display, &first_event, &first_error) ||
+        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
+        return {};
+    }
+    int count = 0;
+    XRRMonitorInfo* listed = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    std::vector<XRRMonitorInfo> found(listed, listed + (listed != nullptr ? count : 0));
+    if (listed != nullptr) {
+        XRRFreeMonitors(listed);
+    }
+    return found;
+}
+
+bool holds(const XRRMonitorInfo& monitor, int x, int y) {
+    return x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
+           y < monitor.y + monitor.height;
+}
+
+// The monitor the pointer is on; false where it cannot tell.
 bool find_pointer_monitor(Display* display, XRRMonitorInfo& found) {
-    const Window root = DefaultRootWindow(display);
     Window child = None, pointer_root = None;
     int x = 0, y = 0, window_x = 0, window_y = 0;
     unsigned buttons = 0;
-    int first_event = 0, first_error = 0, major = 0, minor = 0;
-    if (!XQueryPointer(display, root, &pointer_root, &child, &x, &y, &window_x, &window_y,
-                       &buttons) ||
-        !XRRQueryExtension(display, &first_event, &first_error) ||
-        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
+    if (!XQueryPointer(display, DefaultRootWindow(display), &pointer_root, &child, &x, &y,
+                       &window_x, &window_y, &buttons)) {
         return false;
     }
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
-    bool on_one = false;
-    for (int i = 0; i < count && !on_one; ++i) {
-        const XRRMonitorInfo& monitor = monitors[i];
-        if (x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
-            y < monitor.y + monitor.height) {
+    for (const XRRMonitorInfo& monitor : monitors(display)) {
+        if (holds(monitor, x, y)) {
             found = monitor;
-            on_one = true;
+            return true;
         }
     }
-    if (monitors != nullptr) {
-        XRRFreeMonitors(monitors);
-    }
-    return on_one;
+    return false;
 }
 
 }  // namespace
@@ -63,4 +75,36 @@ void place_on_pointer_monitor(const LibraryWindows& windows) {
     hints.width = pointer_monitor.width;
     hints.height = pointer_monitor.height;
     XSetWMNormalHints(windows.display, windows.full_screen, &hints);
+}
+
+void repaint_other_monitors(Display* display) {
+    if (!remembered) {
+        return;
+    }
+    std::vector<Window> covers;
+    for (const XRRMonitorInfo& monitor : monitors(display)) {
+        if (monitor.x == pointer_monitor.x && monitor.y == pointer_monitor.y) {
+            continue;
+        }
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+        const Window cover =
+            XCreateWindow(display, DefaultRootWindow(display), monitor.x, monitor.y,
+                          static_cast<unsigned>(monitor.width),
+                          static_cast<unsigned>(monitor.height), 0, CopyFromParent, InputOutput,
+                          CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapWindow(display, cover);
+        covers.push_back(cover);
+    }
+    if (covers.empty()) {
+        return;
+    }
+    // Long enough for the compositor to show them: one it never showed, it does not repaint.
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (const Window cover : covers) {
+        XDestroyWindow(display, cover);
+    }
+    XSync(display, False);
 }

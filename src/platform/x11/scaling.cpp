@@ -1,20 +1,21 @@
 // The scaled picture: the library's frames go into an 800x600 pixmap instead of its window,
 // and the X server scales them with RENDER from there into the window, which then covers the
 // whole full-screen window. The pointer's positions in that window are mapped back.
-#include "platform/x11/scaling.h"
+#include "x11/scaling.h"
 
 #include <X11/extensions/Xrender.h>
 #include <allegro.h>
 
 #include <cstdio>
 
-#include "app/picture_fit.h"
-#include "platform/x11/x_errors.h"
+#include "picture_fit.h"
+#include "x11/x_errors.h"
 
 namespace {
 
 struct Scaling {
-    bool active;  // our hooks are in place
+    bool active;   // our hooks are in place
+    bool refused;  // the server or the library could not have it: not tried again
     Display* display;
     Pixmap frame;
     Picture source;
@@ -42,7 +43,7 @@ void map_pointer(int dx, int dy, int dz, int dw, int buttons) {
         dx = shown.x - x;
         dy = shown.y - y;
     }
-    library_hooks().pointer(dx, dy, dz, dw, buttons);
+    pass_pointer_on(dx, dy, dz, dw, buttons);
 }
 
 void free_server_side() {
@@ -74,10 +75,12 @@ void stop_scaling_at_shutdown() {
     stop_scaling();
 }
 
-void say_unscaled(const char* reason) {
+// Said once: what stopped it then would stop it at every later size.
+void refuse_scaling(const char* reason) {
     std::fprintf(stderr,
                  "comets: cannot scale the picture to the window (%s); showing it unscaled\n",
                  reason);
+    scaling.refused = true;
 }
 
 // The pixmap the frames go into and the pictures RENDER scales between, checked before the
@@ -86,35 +89,32 @@ bool start_scaling(const LibraryWindows& windows) {
     Display* display = windows.display;
     int first_event = 0, first_error = 0;
     if (!XRenderQueryExtension(display, &first_event, &first_error)) {
-        say_unscaled("the X server has no RENDER extension");
+        refuse_scaling("the X server has no RENDER extension");
         return false;
     }
     XRenderPictFormat* format = XRenderFindVisualFormat(display, windows.visual);
     if (format == nullptr) {
-        say_unscaled("RENDER has no format for the library's visual");
+        refuse_scaling("RENDER has no format for the library's visual");
         return false;
     }
-    const unsigned long errors_before = x_errors_seen();
     scaling.display = display;
-    {
-        const ExpectedXErrors expected;
-        scaling.frame =
-            XCreatePixmap(display, windows.drawing, static_cast<unsigned>(SCREEN_W),
-                          static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(windows.depth));
-        scaling.source = XRenderCreatePicture(display, scaling.frame, format, 0, nullptr);
-        scaling.target = XRenderCreatePicture(display, windows.drawing, format, 0, nullptr);
-        // The nearest pixel keeps it sharp.
-        XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
-        XSync(display, False);
-    }
-    if (x_errors_seen() != errors_before) {
+    const XErrorTrap trap;
+    scaling.frame =
+        XCreatePixmap(display, windows.drawing, static_cast<unsigned>(SCREEN_W),
+                      static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(windows.depth));
+    scaling.source = XRenderCreatePicture(display, scaling.frame, format, 0, nullptr);
+    scaling.target = XRenderCreatePicture(display, windows.drawing, format, 0, nullptr);
+    // The nearest pixel keeps it sharp.
+    XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
+    XSync(display, False);
+    if (trap.caught()) {
         free_server_side();
-        say_unscaled("the X server refused its pixmap or pictures");
+        refuse_scaling("the X server refused its pixmap or pictures");
         return false;
     }
     if (!replace_library_hooks({redraw_scaled, map_pointer})) {
         free_server_side();
-        say_unscaled("the library's drawing hooks are not its own");
+        refuse_scaling("the library has no drawing hooks to take over");
         return false;
     }
     static bool undo_registered = false;
@@ -147,7 +147,7 @@ void fit_picture_to_window(const LibraryWindows& windows, int width, int height)
         return;
     }
     const bool started = !scaling.active;
-    if (started && !start_scaling(windows)) {
+    if (started && (scaling.refused || !start_scaling(windows))) {
         XMoveResizeWindow(display, windows.drawing, (width - SCREEN_W) / 2, (height - SCREEN_H) / 2,
                           static_cast<unsigned>(SCREEN_W), static_cast<unsigned>(SCREEN_H));
         return;

@@ -1,17 +1,16 @@
 // The window manager may change the full-screen window's size at any time after the hand-over:
 // when it has finished placing it (a compositor resizes it from the whole X screen to one
 // monitor only after it reported it full screen), on another monitor, on a resolution or
-// scale change. The changes come as ConfigureNotify, on a connection of our own: the library's
-// input thread takes every event from its connection, and drops those.
-#include "platform/x11/window_follow.h"
+// scale change. The changes come as ConfigureNotify, on the program's own connection.
+#include "x11/window_follow.h"
 
-#include "platform/desktop.h"
-#include "platform/x11/scaling.h"
+#include "x11/own_connection.h"
+#include "x11/scaling.h"
 
 namespace {
 
 LibraryWindows followed{};
-Display* own_connection = nullptr;
+Display* connection = nullptr;  // while following
 int fitted_width = 0, fitted_height = 0;
 
 void fit(int width, int height) {
@@ -23,15 +22,13 @@ void fit(int width, int height) {
 }  // namespace
 
 void start_following(const LibraryWindows& windows) {
-    if (own_connection == nullptr) {
-        own_connection = XOpenDisplay(DisplayString(windows.display));
-        if (own_connection == nullptr) {
-            return;
-        }
+    connection = own_connection(windows.display);
+    if (connection == nullptr) {
+        return;
     }
     followed = windows;
-    XSelectInput(own_connection, windows.full_screen, StructureNotifyMask);
-    XSync(own_connection, False);
+    XSelectInput(connection, windows.full_screen, StructureNotifyMask);
+    XSync(connection, False);
     // Selected first, so no change between this look and the first event is missed.
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(windows.display, windows.full_screen, &attributes) != 0) {
@@ -39,15 +36,14 @@ void start_following(const LibraryWindows& windows) {
     }
 }
 
-void follow_window_manager() {
-    // One look at the socket on most frames: nothing has come.
-    if (own_connection == nullptr || XPending(own_connection) == 0) {
+void follow_window_size() {
+    if (connection == nullptr || XPending(connection) == 0) {
         return;
     }
     int width = 0, height = 0;
-    while (XPending(own_connection) > 0) {
+    while (XPending(connection) > 0) {
         XEvent event;
-        XNextEvent(own_connection, &event);
+        XNextEvent(connection, &event);
         if (event.type == ConfigureNotify && event.xconfigure.window == followed.full_screen) {
             width = event.xconfigure.width;
             height = event.xconfigure.height;

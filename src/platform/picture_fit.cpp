@@ -1,4 +1,4 @@
-#include "app/picture_fit.h"
+#include "picture_fit.h"
 
 PictureArea fit_picture(int window_width, int window_height) {
     PictureArea area{};
