@@ -2,9 +2,10 @@
 # Builds everything and runs every test. The end-to-end tests start their own Xvfb, so no
 # display is needed, and they leave no process behind; the install tests stage an install
 # and build the Debian package. Then the unit tests run once more under AddressSanitizer
-# and UndefinedBehaviorSanitizer. With a Debian architecture (arm64), all of that on a
-# cross-build for it, whose programs run under qemu: meant for the clean system of
-# scripts/test-release.sh, where the kernel hands that architecture's programs to qemu.
+# and UndefinedBehaviorSanitizer, and once more under ThreadSanitizer. With a Debian
+# architecture (arm64), all of that but ThreadSanitizer on a cross-build for it, whose
+# programs run under qemu: meant for the clean system of scripts/test-release.sh, where the
+# kernel hands that architecture's programs to qemu.
 #   Usage: scripts/test.sh [ARCH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,3 +30,13 @@ cmake -S . -B "$build-sanitize" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"
     >/dev/null
 cmake --build "$build-sanitize" --parallel "$(nproc)" --target unit_tests allocation_tests
 (cd "$build-sanitize" && ctest -L unit --output-on-failure --parallel 2)
+
+# And under ThreadSanitizer, here only: it cannot run under qemu's user-mode emulation. The
+# allocation tests replace the allocator, which it needs for itself.
+if [[ $# -eq 0 ]]; then
+    cmake -S . -B "$build-threads" -DCMAKE_BUILD_TYPE=Debug -DCOMETS_WERROR=ON \
+        -DCOMETS_SANITIZE_THREADS=ON -DCOMETS_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$build-threads" --parallel "$(nproc)" --target unit_tests
+    TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 suppressions=$PWD/tests/tsan.supp" \
+        "$build-threads/tests/unit_tests" --gtest_brief=1
+fi

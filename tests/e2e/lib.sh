@@ -86,6 +86,7 @@ snapshot() {
 COMETS_OPTIONS=()
 launch_counted() {
     rm -f "$WORK/frames" "$WORK/pid" "$WORK/status"
+    : >"$WORK/out"  # no earlier run's mode message for await_mode_message to find
     : "${COUNT_FRAMES_LIB:?path of the count_frames library}"
     # Through a descriptor: the loader splits LD_PRELOAD at the spaces a path may hold.
     "$@" sh -c 'work=$1 comets=$2 counter=$3; shift 3

@@ -199,7 +199,7 @@ start_sway() {
     printf 'xhost +si:localuser:%s && env >"$1/session.partial" && mv "$1/session.partial" "$1/session"\n' \
         "$(id -un)" >"$dir/ready.sh"
     printf '%s\n' 'xwayland force' 'output HEADLESS-1 mode 1920x1080 position 0 0' \
-        'output HEADLESS-2 mode 1280x1024 position 1920 0' \
+        "output HEADLESS-2 mode 1280x1024 position 1920 0 bg '#336699' solid_color" \
         "exec sh $dir/ready.sh $dir" >"$dir/config"
     if [[ $(id -u) -eq 0 ]]; then
         chmod 711 "$WORK" && chown -R nobody:nogroup "$dir"
@@ -237,13 +237,14 @@ capture() {
 # lit X Y W H: how many pixels of that part of the captured monitor are not black.
 lit() {
     convert "$WORK/window.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 0 \
-        -format '%[fx:round(mean*w*h)]' info:
+        -precision 16 -format '%[fx:round(mean*w*h)]' info:
 }
 
 # The picture under sway: 1440x1080 from x = 240 of the first monitor, black either side, and the
-# second monitor one colour, sway's own. Held at (1560, 960), the left button must gather the
-# swarm there, at (733, 533) of the picture: most of what is lit must then lie within 200 of its
-# pixels, 360 of the monitor's. Then at 1280x720 the picture must be 960x720 from x = 160.
+# second monitor its background only. Held at (600, 300), the left button must gather the
+# swarm there, at (200, 166) of the picture: most of what is lit must then lie within 133 of its
+# pixels, 240 of the monitor's (where the pointer is not mapped into the picture, the swarm
+# gathers at (600, 300) of the picture, shown at (1320, 540), far from there). Then at 1280x720 the picture must be 960x720 from x = 160.
 check_sway_picture() {
     # The first monitor focused, and the pointer on it: which output sway focuses at its start
     # differs between releases.
@@ -260,7 +261,7 @@ check_sway_picture() {
         fail "sway did not give the window the first monitor: $(echo $geometry)"
     # Once shown, sway puts XWayland's pointer where its own cursor is: only then is it moved.
     sleep 1
-    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor set 1560 960' >/dev/null
+    "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor set 600 300' >/dev/null
     sleep 0.5
     "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor press button1' >/dev/null
     sleep 3
@@ -268,14 +269,12 @@ check_sway_picture() {
     "${AS_SWAY[@]}" swaymsg 'seat seat0 cursor release button1' >/dev/null
     local left right all near count seconds
     left=$(lit 0 0 240 1080) right=$(lit 1680 0 240 1080)
-    all=$(lit 240 0 1440 1080) near=$(lit 1200 600 480 480)
-    # A background of its own first: sway 1.7 redraws a monitor only when something on it
-    # changes, and the library's window covered both while it set the mode.
-    "${AS_SWAY[@]}" swaymsg output HEADLESS-2 bg '#336699' solid_color >/dev/null
-    sleep 0.5
+    all=$(lit 240 0 1440 1080) near=$(lit 360 60 480 480)
+    # Its background only, wholly: sway 1.7 repaints a monitor only where something on it
+    # changed, and the library's window covered both while it set the mode.
     capture HEADLESS-2 || fail "grim could not capture the second monitor"
-    local colours
-    colours=$(convert "$WORK/window.png" -format '%k' info:)
+    local colours other
+    colours=$(convert "$WORK/window.png" -format '%k' info:) other=$(lit 0 0 1280 1024)
     "${AS_SWAY[@]}" swaymsg output HEADLESS-1 mode 1280x720 >/dev/null
     sleep 2
     capture HEADLESS-1 || fail "grim could not capture the first monitor at 1280x720"
@@ -285,11 +284,12 @@ check_sway_picture() {
     expect_status 0 "the close request under sway"
     read -r count seconds <"$WORK/frames"
     echo "under sway: $count frames in $seconds s; lit pixels: $left and $right beside the" \
-        "picture, $near of $all near the pointer; $colours colour(s) on the other monitor;" \
+        "picture, $near of $all near the pointer; $colours colour(s) on the other monitor, $other lit;" \
         "at 1280x720 $refit_left and $refit_right beside the picture, $refit_all in it"
     ((left == 0 && right == 0 && all > 0)) || fail "the picture is not centred in 1440x1080 under sway"
     ((near * 2 > all)) || fail "the pull did not gather the swarm at the pointer under sway"
-    ((colours == 1)) || fail "the picture reached the second monitor under sway"
+    ((colours == 1 && other == 1280 * 1024)) ||
+        fail "the second monitor under sway was not left as it was (its background only)"
     ((refit_left == 0 && refit_right == 0 && refit_all > 0)) ||
         fail "the picture was not fitted again to 1280x720 under sway"
 }

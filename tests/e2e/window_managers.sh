@@ -3,12 +3,13 @@
 # decorations, P held freezes it, and Esc, the window manager's Alt+F4 and a taskbar's close
 # request each end it with status 0. A window manager that hangs costs start-up a bounded
 # wait, and one that crashed (its check window gone) none; either way the program then runs
-# as it does with no window manager. With --window it is a decorated 800x600 window of the
-# desktop, and with --fps 60 it makes about 60 frames a second. Judged by its frames and its
-# status.
+# as it does with no window manager, and says so where it cannot take the keyboard back. With
+# --window it is a decorated 800x600 window of the desktop, and with --fps 60 it makes about 60
+# frames a second. Judged by its frames and its status.
 # Last, on X.Org with two monitors of different sizes (the dummy driver's RandR outputs), the
-# pointer on the second: the program must go full screen there, draw nothing on the first, and
-# leave both monitors as they were.
+# pointer on the second, then on the first: the program must go full screen on that one, draw
+# nothing on the other, and leave both monitors as they were. On each, as openbox left to
+# itself would place the window on the other.
 # Needs COUNT_FRAMES_LIB (bench/count_frames), openbox, xprop, xrandr, ImageMagick and X.Org
 # with its dummy driver.
 source "$(dirname "$0")/lib.sh"
@@ -106,6 +107,19 @@ kill -STOP "$OPENBOX_PID"
 started_within 5
 hold_key Escape
 expect_status 0 "Escape with openbox hung"
+# Again, with the keyboard taken by another program while the program waits for openbox: it
+# says in one line that keys will not reach it, and runs on.
+launch_counted
+await_mode_message "$LAUNCHER_PID"
+"$X11_PROBE" hold-keyboard 10 &
+SERVER_PIDS+=($!)
+await_first_frame
+grep -q "^comets: cannot grab the keyboard" "$WORK/err" && (($(wc -l <"$WORK/err") == 1)) ||
+    fail "with the keyboard taken, standard error was: $(cat "$WORK/err")"
+"$X11_PROBE" close comets || fail "no window called comets"
+expect_status 0 "the close request with openbox hung and the keyboard taken"
+stop_pids "${SERVER_PIDS[-1]}"
+unset 'SERVER_PIDS[-1]'
 kill -CONT "$OPENBOX_PID"
 
 # Crashed: the root window still names its check window, which is gone.
@@ -175,24 +189,29 @@ xrandr --output DUMMY0 --mode 1920x1080 && xrandr --addmode DUMMY1 1280x1024 &&
     xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || fail "X.Org: no second monitor"
 monitors=$(xrandr --listmonitors)
 start_openbox
-xdotool mousemove 2500 500
-launch_counted
-await_first_frame
-expect_moving "on X.Org with two monitors"
-geometry=$(xdotool search --onlyvisible --name '^comets$' getwindowgeometry --shell) ||
-    fail "no window called comets on X.Org"
-grep -q '^X=1920$' <<<"$geometry" && grep -q '^WIDTH=1280$' <<<"$geometry" &&
-    grep -q '^HEIGHT=1024$' <<<"$geometry" ||
-    fail "not full screen on the pointer's monitor: $(echo $geometry)"
-import -window root -crop 1920x1080+0+0 "$WORK/first.png"
-first_lit=$(convert "$WORK/first.png" -colorspace gray -threshold 0 -format '%[fx:round(mean*w*h)]' info:)
-((first_lit == 0)) || fail "$first_lit pixels lit on the monitor without the pointer"
-hold_key Escape
-expect_status 0 "Escape on X.Org with two monitors"
-[[ $(xrandr --listmonitors) == "$monitors" ]] || fail "the monitors changed: $(xrandr --listmonitors)"
+# pointer X Y, then the pointer's monitor (X WIDTH HEIGHT) and the other one (as a crop).
+for placement in "2500 500 1920 1280 1024 1920x1080+0+0" "500 500 0 1920 1080 1280x1024+1920+0"; do
+    read -r pointer_x pointer_y x width height other <<<"$placement"
+    xdotool mousemove "$pointer_x" "$pointer_y"
+    launch_counted
+    await_first_frame
+    expect_moving "on X.Org with two monitors"
+    geometry=$(xdotool search --onlyvisible --name '^comets$' getwindowgeometry --shell) ||
+        fail "no window called comets on X.Org"
+    grep -q "^X=$x$" <<<"$geometry" && grep -q "^WIDTH=$width$" <<<"$geometry" &&
+        grep -q "^HEIGHT=$height$" <<<"$geometry" ||
+        fail "not full screen on the pointer's monitor at ($pointer_x, $pointer_y): $(echo $geometry)"
+    import -window root -crop "$other" "$WORK/other.png"
+    other_lit=$(convert "$WORK/other.png" -colorspace gray -threshold 0 -format '%[fx:round(mean*w*h)]' info:)
+    ((other_lit == 0)) || fail "$other_lit pixels lit on the monitor without the pointer"
+    hold_key Escape
+    expect_status 0 "Escape on X.Org with two monitors"
+    [[ $(xrandr --listmonitors) == "$monitors" ]] ||
+        fail "the monitors changed: $(xrandr --listmonitors)"
+done
 echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
     "close request, and letting go of the pointer and P when another window is activated;" \
     "in a decorated window at about 60 frames a second, ended with 0 by Esc and the close" \
     "request; with openbox hung or crashed, started and ended as with none; shown, or ended by" \
-    "SIGTERM, as openbox started; on X.Org full screen on the pointer's monitor of two, both" \
-    "as they were after"
+    "SIGTERM, as openbox started; on X.Org full screen on the pointer's monitor of two, either" \
+    "one, both as they were after"

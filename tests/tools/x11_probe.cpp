@@ -185,6 +185,25 @@ int take_focus_elsewhere(Display* display, const char* seconds) {
     return 0;
 }
 
+// Takes the keyboard as soon as no other client holds it (within 5 s), then holds it for
+// `seconds`.
+int hold_keyboard(Display* display, const char* seconds) {
+    bool grabbed = false;
+    for (int tries = 0; tries < 100 && !grabbed; ++tries) {
+        grabbed = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                GrabModeAsync, CurrentTime) == GrabSuccess;
+        XSync(display, False);
+        usleep(grabbed ? 0 : 50'000);
+    }
+    if (!grabbed) {
+        std::fprintf(stderr, "x11_probe: the keyboard stayed grabbed by another client\n");
+        return 1;
+    }
+    usleep(static_cast<useconds_t>(std::atof(seconds) * 1e6));
+    XUngrabKeyboard(display, CurrentTime);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,12 +223,14 @@ int main(int argc, char** argv) {
         status = snapshot(display);
     } else if (argc == 3 && std::strcmp(argv[1], "elsewhere") == 0) {
         status = take_focus_elsewhere(display, argv[2]);
+    } else if (argc == 3 && std::strcmp(argv[1], "hold-keyboard") == 0) {
+        status = hold_keyboard(display, argv[2]);
     } else if (argc == 6 && std::strcmp(argv[1], "white") == 0) {
         status = count_white(display, argv + 2);
     } else {
         std::fprintf(stderr,
                      "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
-                     "x11_probe elsewhere SECONDS | x11_probe white X Y W H\n");
+                     "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H\n");
     }
     XCloseDisplay(display);
     return status;
