@@ -3,29 +3,43 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <array>
 #include <thread>
-#include <vector>
 
 namespace {
 
 bool remembered = false;
 XRRMonitorInfo pointer_monitor{};
 
-// The monitors as RandR 1.5 reports them; none where it cannot tell.
-std::vector<XRRMonitorInfo> monitors(Display* display) {
-    int first_event = 0, first_error = 0, major = 0, minor = 0;
-    if (!XRRQueryExtension(display, &first_event, &first_error) ||
-        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
-        return {};
+// The monitors as RandR 1.5 reports them, in Xlib's memory (the program's own may have run
+// out): an empty list where it cannot tell.
+class Monitors {
+public:
+    explicit Monitors(Display* display) {
+        int first_event = 0, first_error = 0, major = 0, minor = 0;
+        if (XRRQueryExtension(display, &first_event, &first_error) &&
+            XRRQueryVersion(display, &major, &minor) && major * 100 + minor >= 105) {
+            list_ = XRRGetMonitors(display, DefaultRootWindow(display), True, &count_);
+        }
     }
-    int count = 0;
-    XRRMonitorInfo* listed = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
-    std::vector<XRRMonitorInfo> found(listed, listed + (listed != nullptr ? count : 0));
-    if (listed != nullptr) {
-        XRRFreeMonitors(listed);
+    ~Monitors() {
+        if (list_ != nullptr) {
+            XRRFreeMonitors(list_);
+        }
     }
-    return found;
-}
+    Monitors(const Monitors&) = delete;
+    Monitors& operator=(const Monitors&) = delete;
+    const XRRMonitorInfo* begin() const {
+        return list_;
+    }
+    const XRRMonitorInfo* end() const {
+        return list_ != nullptr ? list_ + count_ : nullptr;
+    }
+
+private:
+    XRRMonitorInfo* list_ = nullptr;
+    int count_ = 0;
+};
 
 bool holds(const XRRMonitorInfo& monitor, int x, int y) {
     return x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
@@ -41,7 +55,7 @@ bool find_pointer_monitor(Display* display, XRRMonitorInfo& found) {
                        &window_x, &window_y, &buttons)) {
         return false;
     }
-    for (const XRRMonitorInfo& monitor : monitors(display)) {
+    for (const XRRMonitorInfo& monitor : Monitors(display)) {
         if (holds(monitor, x, y)) {
             found = monitor;
             return true;
@@ -81,9 +95,12 @@ void repaint_other_monitors(Display* display) {
     if (!remembered) {
         return;
     }
-    std::vector<Window> covers;
-    for (const XRRMonitorInfo& monitor : monitors(display)) {
-        if (monitor.x == pointer_monitor.x && monitor.y == pointer_monitor.y) {
+    // A few monitors beside the picture's are as many as a desk holds.
+    std::array<Window, 8> covers{};
+    std::size_t covered = 0;
+    for (const XRRMonitorInfo& monitor : Monitors(display)) {
+        if ((monitor.x == pointer_monitor.x && monitor.y == pointer_monitor.y) ||
+            covered == covers.size()) {
             continue;
         }
         XSetWindowAttributes attributes{};
@@ -95,16 +112,16 @@ void repaint_other_monitors(Display* display) {
                           static_cast<unsigned>(monitor.height), 0, CopyFromParent, InputOutput,
                           CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
         XMapWindow(display, cover);
-        covers.push_back(cover);
+        covers[covered++] = cover;
     }
-    if (covers.empty()) {
+    if (covered == 0) {
         return;
     }
     // Long enough for the compositor to show them: one it never showed, it does not repaint.
     XSync(display, False);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    for (const Window cover : covers) {
-        XDestroyWindow(display, cover);
+    for (std::size_t i = 0; i < covered; ++i) {
+        XDestroyWindow(display, covers[i]);
     }
     XSync(display, False);
 }
