@@ -1,36 +1,60 @@
-# Sourced by the scripts and tests that run comets on a private virtual display.
-# start_xvfb DIR: starts Xvfb at 800x600, 24-bit, on a display number it picks itself (so
-# several can run side by side), exports DISPLAY and sets XVFB_PID. DIR holds its files.
-start_xvfb() {
-    local dir=$1 tries=0
-    rm -f "$dir/display"  # a display number left by an earlier server is not this one's
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$dir/display" \
-        >"$dir/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    until [[ -s $dir/display ]]; do
-        if ((++tries > 100)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-            echo "Xvfb did not start: $(cat "$dir/xvfb.log")" >&2
-            return 1
-        fi
+# Sourced by the scripts and tests that run comets on a private virtual display: waiting for a
+# condition, starting Xvfb, preloading a library into the program, and stopping what they
+# started.
+
+# poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds (status 0),
+# or until SECONDS (whole, or with tenths: 2.5) have passed (status 1).
+poll() {
+    local whole=${1%.*} tenths=0 tries=0
+    [[ $1 != *.* ]] || tenths=${1#*.}
+    local limit=$((10#${whole:-0} * 10 + 10#${tenths:0:1}))
+    shift
+    until "$@"; do
+        ((++tries < limit)) || return 1
         sleep 0.1
     done
+}
+
+# ended PID: whether that process has ended.
+ended() {
+    ! kill -0 "$1" 2>/dev/null
+}
+
+# start_xvfb DIR [SIZE]: starts Xvfb at SIZE (800x600x24 by default) on a display number it
+# picks itself (so several can run side by side), exports DISPLAY and sets XVFB_PID. DIR holds
+# its files.
+start_xvfb() {
+    local dir=$1 size=${2:-800x600x24}
+    rm -f "$dir/display"  # a display number left by an earlier server is not this one's
+    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    xvfb_ready() { [[ -s $dir/display ]] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+    if ! poll 10 xvfb_ready || [[ ! -s $dir/display ]]; then
+        echo "Xvfb did not start: $(cat "$dir/xvfb.log")" >&2
+        return 1
+    fi
     export DISPLAY=":$(head -n 1 "$dir/display")"
+}
+
+# preload LIBRARY COMMAND...: runs COMMAND with LIBRARY preloaded. The loader splits
+# LD_PRELOAD at spaces and colons, with no escape, so a path that may hold them never goes
+# there: the library is opened on descriptor 7 and preloaded by that name.
+preload() {
+    local library=$1
+    shift
+    LD_PRELOAD=/proc/self/fd/7 "$@" 7<"$library"
 }
 
 # stop_pids PID...: ends the given processes, if still running, and waits for them. One that
 # ignores SIGTERM for 2 s is killed outright, so a hung process never hangs its caller too.
 stop_pids() {
-    local pid tries
+    local pid
     for pid in "$@"; do
         [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
     done
     for pid in "$@"; do
         [[ -n $pid ]] || continue
-        tries=0
-        while kill -0 "$pid" 2>/dev/null && ((++tries <= 20)); do
-            sleep 0.1
-        done
-        kill -KILL "$pid" 2>/dev/null || true
+        poll 2 ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
 }

@@ -9,16 +9,13 @@ seconds=${1:-10}
 scripts/build.sh >/dev/null
 scripts/deps.sh xvfb xdotool
 
-source scripts/xvfb.sh
+source scripts/common.sh
 work=$(mktemp -d)
 XVFB_PID="" comets_pid=""
 trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
 start_xvfb "$work"
 
-# The loader splits LD_PRELOAD at spaces and colons, with no escape, so a path that may hold
-# them never goes there: the library is opened on a descriptor and preloaded by its name.
-COUNT_FRAMES_FILE=$work/frames LD_PRELOAD=/proc/self/fd/7 \
-    build/comets 7<build/bench/libcount_frames.so >/dev/null &
+COUNT_FRAMES_FILE=$work/frames preload build/bench/libcount_frames.so build/comets >/dev/null &
 comets_pid=$!
 sleep "$seconds"
 xdotool keydown Escape sleep 0.3 keyup Escape

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/build.sh
 scripts/deps.sh xvfb xdotool imagemagick
 
-source scripts/xvfb.sh
+source scripts/common.sh
 work=$(mktemp -d)
 XVFB_PID="" comets_pid=""
 trap 'stop_pids "$comets_pid" "$XVFB_PID"; rm -rf "$work"' EXIT
@@ -20,9 +20,8 @@ frames=150
 frame() { printf '%s/frame%04d.ppm' "$work" "$1"; }
 xdotool mousemove 400 300
 # Free-running for 3 s first: colours start black and drift in.
-# Preloaded through a descriptor, as in scripts/fps.sh: LD_PRELOAD splits paths at spaces.
 SAVE_FRAMES_DIR=$work SAVE_FRAMES_AFTER=3 SAVE_FRAMES_COUNT=$frames \
-    LD_PRELOAD=/proc/self/fd/7 build/comets 7<build/bench/libsave_frames.so >/dev/null &
+    preload build/bench/libsave_frames.so build/comets >/dev/null &
 comets_pid=$!
 
 # saved N: waits until frame N has been saved, or fails if the program has ended.

@@ -90,18 +90,14 @@ ctrl_c_case() {
     # SIGINT is ignored in what a script starts in the background: set back for the loop.
     setsid env --default-signal=INT bash -c 'while :; do "$0" >>"$1/out" 2>"$1/err"; done' \
         "$COMETS" "$WORK" &
-    local loop=$! tries=0
+    local loop=$!
     await_mode_message "$loop"
     sleep 0.3
     kill -INT -- -"$loop"
-    tries=0
-    while kill -0 "$loop" 2>/dev/null; do
-        if ((++tries > 20)); then
-            kill -KILL -- -"$loop"
-            fail "Ctrl+C did not end the shell loop: the program did not die of SIGINT"
-        fi
-        sleep 0.1
-    done
+    if ! poll 2 ended "$loop"; then
+        kill -KILL -- -"$loop"
+        fail "Ctrl+C did not end the shell loop: the program did not die of SIGINT"
+    fi
     wait "$loop" || true
     ((++cases))
 }

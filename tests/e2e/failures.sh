@@ -5,13 +5,11 @@
 source "$(dirname "$0")/lib.sh"
 : "${REFUSE_LIB:?path of the refuse library}"
 
-# run_refused WHAT: runs the program with WHAT refused; leaves its status in $status. The
-# library is preloaded through a descriptor, as the loader splits LD_PRELOAD at the spaces a
-# path may hold (scripts/fps.sh says more).
+# run_refused WHAT: runs the program with WHAT refused; leaves its status in $status.
 run_refused() {
     status=0
-    REFUSE=$1 timeout -k 1 10 env LD_PRELOAD=/proc/self/fd/7 "$COMETS" 7<"$REFUSE_LIB" \
-        >"$WORK/out" 2>"$WORK/err" || status=$?
+    REFUSE=$1 preload "$REFUSE_LIB" timeout -k 1 10 "$COMETS" >"$WORK/out" 2>"$WORK/err" ||
+        status=$?
     ! grep -q "cannot be preloaded" "$WORK/err" || fail "the refuse library was not loaded"
     [[ $status -ne 124 ]] || fail "with $1 refused: still running after 10 s"
     [[ $status -eq 1 ]] || fail "with $1 refused: status $status, expected 1"

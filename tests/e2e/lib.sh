@@ -6,7 +6,7 @@ set -euo pipefail
 : "${COMETS:?path of the comets program}"
 : "${X11_PROBE:?path of the x11_probe tool}"
 
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 WORK=$(mktemp -d)
 XVFB_PID=""
@@ -47,12 +47,10 @@ start_comets() {
 # Waits up to 10 s for the graphics mode message on the program's standard output; the
 # process $1 (the program, or what runs it) must not end meanwhile.
 await_mode_message() {
-    local tries=0
-    until grep -q "GFX mode set" "$WORK/out"; do
-        kill -0 "$1" 2>/dev/null || fail "the program ended during start-up"
-        ((++tries < 100)) || fail "no graphics mode message after 10 s"
-        sleep 0.1
-    done
+    mode_message() { grep -q "GFX mode set" "$WORK/out"; }
+    mode_message_or_end() { mode_message || ended "$1"; }
+    poll 10 mode_message_or_end "$1" || fail "no graphics mode message after 10 s"
+    mode_message || fail "the program ended during start-up"
 }
 
 # Holds a key down for a moment, as a person does: a press and release that arrive
@@ -65,11 +63,8 @@ hold_key() {
 
 # Waits up to $2 seconds for the program to end and checks its exit status is $1.
 expect_exit() {
-    local want=$1 seconds=${2:-10} tries=0
-    while kill -0 "$COMETS_PID" 2>/dev/null; do
-        ((++tries < seconds * 10)) || fail "the program still runs after $seconds s"
-        sleep 0.1
-    done
+    local want=$1 seconds=${2:-10}
+    poll "$seconds" ended "$COMETS_PID" || fail "the program still runs after $seconds s"
     local status=0
     wait "$COMETS_PID" || status=$?
     COMETS_PID=""
@@ -88,7 +83,7 @@ launch_counted() {
     rm -f "$WORK/frames" "$WORK/pid" "$WORK/status"
     : >"$WORK/out"  # no earlier run's mode message for await_mode_message to find
     : "${COUNT_FRAMES_LIB:?path of the count_frames library}"
-    # Through a descriptor: the loader splits LD_PRELOAD at the spaces a path may hold.
+    # Preloaded as scripts/common.sh's preload does, inside the command that starts it.
     "$@" sh -c 'work=$1 comets=$2 counter=$3; shift 3
         COUNT_FRAMES_FILE="$work/frames" LD_PRELOAD=/proc/self/fd/7 "$comets" "$@" 7<"$counter" \
         >"$work/out" 2>"$work/err" & echo $! >"$work/pid"; wait $!; echo $? >"$work/status"' \
@@ -103,15 +98,16 @@ PATIENCE=0
 # Waits up to 10 s (plus PATIENCE) for the first frame of the program launch_counted started,
 # running the command given, if any, every second meanwhile; sets COMETS_PID.
 await_first_frame() {
-    local tries=0
-    until [[ -s $WORK/frames ]]; do
-        [[ ! -s $WORK/status ]] || fail "the program ended during start-up"
-        ((++tries < 100 + PATIENCE * 10)) || fail "no frame after $((10 + PATIENCE)) s"
-        if (($# > 0 && tries % 10 == 1)); then
+    local looks=0
+    first_frame_or_end() {
+        [[ -s $WORK/frames || -s $WORK/status ]] && return
+        if (($# > 0 && looks++ % 10 == 0)); then
             "$@"
         fi
-        sleep 0.1
-    done
+        return 1
+    }
+    poll $((10 + PATIENCE)) first_frame_or_end "$@" || fail "no frame after $((10 + PATIENCE)) s"
+    [[ -s $WORK/frames ]] || fail "the program ended during start-up"
     COMETS_PID=$(cat "$WORK/pid")
 }
 
@@ -125,11 +121,10 @@ frames() {
 # Fails unless frames go on being presented (while $1 describes the moment): a new one within
 # half a second, or PATIENCE seconds more.
 expect_moving() {
-    local before tries=0
+    local before
     before=$(frames)
-    until sleep 0.1 && (($(frames) > before)); do
-        ((++tries < 5 + PATIENCE * 10)) || fail "no frame presented $1"
-    done
+    newer_frame() { (($(frames) > before)); }
+    poll "$PATIENCE.5" newer_frame || fail "no frame presented $1"
 }
 
 # Fails unless no frame is presented for a quarter of a second (while $1 describes the
@@ -149,12 +144,9 @@ expect_frozen() {
 # Waits up to 5 s (plus PATIENCE) for the program started by launch_counted, and what it was
 # started through, to end; the program's status must be $1 (after what $2 says).
 expect_status() {
-    local tries=0
-    while [[ ! -s $WORK/status ]] || kill -0 "$LAUNCHER_PID" 2>/dev/null; do
-        ((++tries < 50 + PATIENCE * 10)) ||
-            fail "the program or its launcher still runs $((5 + PATIENCE)) s after $2"
-        sleep 0.1
-    done
+    all_ended() { [[ -s $WORK/status ]] && ended "$LAUNCHER_PID"; }
+    poll $((5 + PATIENCE)) all_ended ||
+        fail "the program or its launcher still runs $((5 + PATIENCE)) s after $2"
     wait "$LAUNCHER_PID" || true
     COMETS_PID="" LAUNCHER_PID=""
     [[ $(cat "$WORK/status") -eq $1 ]] || fail "exit status $(cat "$WORK/status") after $2"

@@ -33,14 +33,11 @@ x11_socket_folder() {
 
 # start_bus NAME ARGUMENT...: a dbus-daemon of our own; its address lands in $WORK/NAME.
 start_bus() {
-    local name=$1 tries=0
+    local name=$1
     shift
     dbus-daemon --nofork --print-address=3 "$@" 3>"$WORK/$name" &
     SERVER_PIDS+=($!)
-    until [[ -s $WORK/$name ]]; do
-        ((++tries < 50)) || fail "dbus-daemon ($name) did not start"
-        sleep 0.1
-    done
+    poll 5 test -s "$WORK/$name" || fail "dbus-daemon ($name) did not start"
 }
 
 # The buses: a private one stands in for the system bus, which mutter asks at start-up.
@@ -85,14 +82,10 @@ start_gnome() {
         'echo $$ >"$1/child.pid"; env >"$1/session.partial"; mv "$1/session.partial" "$1/session"
          exec sleep 3600' sh "$WORK" >"$WORK/mutter.log" 2>&1 &
     SERVER_PIDS+=($!)
-    local tries=0
-    until [[ -s $WORK/session ]]; do
-        if ((++tries >= 200)); then
-            [[ ! -s $WORK/child.pid ]] || SERVER_PIDS+=("$(cat "$WORK/child.pid")")
-            fail "mutter did not start: $(tail -n 5 "$WORK/mutter.log")"
-        fi
-        sleep 0.1
-    done
+    if ! poll 20 test -s "$WORK/session"; then
+        [[ ! -s $WORK/child.pid ]] || SERVER_PIDS+=("$(cat "$WORK/child.pid")")
+        fail "mutter did not start: $(tail -n 5 "$WORK/mutter.log")"
+    fi
     SERVER_PIDS+=("$(cat "$WORK/child.pid")")  # it writes its pid before the session
     local variable setting
     for variable in DISPLAY XAUTHORITY WAYLAND_DISPLAY; do
@@ -194,7 +187,7 @@ check_run() {
 # root, who is then let into its XWayland. It picks the display; its first command writes out
 # the session's environment.
 start_sway() {
-    local dir=$WORK/sway as=() tries=0
+    local dir=$WORK/sway as=()
     mkdir -m 700 "$dir" "$dir/runtime"
     printf 'xhost +si:localuser:%s && env >"$1/session.partial" && mv "$1/session.partial" "$1/session"\n' \
         "$(id -un)" >"$dir/ready.sh"
@@ -210,10 +203,7 @@ start_sway() {
         WLR_RENDERER=pixman sway -c "$dir/config" >"$WORK/sway.log" 2>&1 &
     SWAY_PID=$!
     SERVER_PIDS+=("$SWAY_PID")
-    until [[ -s $dir/session ]]; do
-        ((++tries < 200)) || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
-        sleep 0.1
-    done
+    poll 20 test -s "$dir/session" || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
     export "$(grep '^DISPLAY=' "$dir/session")"
     unset XAUTHORITY
     AS_SWAY+=("$(grep '^WAYLAND_DISPLAY=' "$dir/session")" "$(grep '^SWAYSOCK=' "$dir/session")")
@@ -222,11 +212,8 @@ start_sway() {
     "${AS_SWAY[@]}" /usr/bin/python3 -c "$(cat "$(dirname "$0")/../tools/virtual_pointer.py")" \
         >"$WORK/pointer" 2>&1 &
     SERVER_PIDS+=($!)
-    tries=0
-    until grep -q '^ready' "$WORK/pointer"; do
-        ((++tries < 100)) || fail "sway took no virtual pointer: $(cat "$WORK/pointer")"
-        sleep 0.1
-    done
+    poll 10 grep -qs '^ready' "$WORK/pointer" ||
+        fail "sway took no virtual pointer: $(cat "$WORK/pointer")"
 }
 
 # capture OUTPUT: what sway shows on that monitor, into $WORK/window.png.

@@ -19,11 +19,8 @@ start_openbox() {
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     OPENBOX_PID=$!
     SERVER_PIDS+=("$OPENBOX_PID")
-    local tries=0
-    until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; do
-        ((++tries < 100)) || fail "openbox did not start: $(cat "$WORK/openbox.log")"
-        sleep 0.1
-    done
+    wm_named() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+    poll 10 wm_named || fail "openbox did not start: $(cat "$WORK/openbox.log")"
 }
 
 # The visible window called comets must cover the 800x600 screen: a window manager's frame
@@ -179,11 +176,7 @@ rm -f "$WORK/display"
 Xorg -config "$WORK/xorg.conf" -configdir "$WORK" -noreset -nolisten tcp \
     -logfile "$WORK/xorg.log" -displayfd 3 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB_PID=$!
-tries=0
-until [[ -s $WORK/display ]]; do
-    ((++tries < 100)) || fail "X.Org did not start: $(tail -n 5 "$WORK/xorg.log")"
-    sleep 0.1
-done
+poll 10 test -s "$WORK/display" || fail "X.Org did not start: $(tail -n 5 "$WORK/xorg.log")"
 export DISPLAY=":$(head -n 1 "$WORK/display")"
 xrandr --output DUMMY0 --mode 1920x1080 && xrandr --addmode DUMMY1 1280x1024 &&
     xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || fail "X.Org: no second monitor"
