@@ -9,6 +9,7 @@
 # the same commit. Everything it fetches or makes stays in build-web/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/library.sh
 
 scripts/deps.sh emscripten cmake make zip git librsvg2-bin
 
@@ -18,11 +19,10 @@ out=$PWD/build-web
 export NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
 mkdir -p "$out"
 
-# The library is built again only when its source or its web platform changes.
-platform=(web/allegro/*.c web/allegro/*.h web/allegro/include/allegro/platform/*.h)
-recipe=$(cat scripts/allegro-source.sh "${platform[@]}" | sha256sum)
+# The library is built again only when its source, its web platform or the compiler changes.
 library=$out/allegro/lib/liballeg.a
-if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" || ! -d $out/allegro/include ]]; then
+if library_wanted "$out/allegro" emcc scripts/allegro-source.sh web/allegro/*.c web/allegro/*.h \
+    web/allegro/include/allegro/platform/*.h; then
     rm -rf "$out/allegro"
     source=$(scripts/allegro-source.sh "$out")
     mkdir -p "$out/allegro/objects"
@@ -44,8 +44,7 @@ if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" || ! -d $out/allegro
     mkdir -p "$out/allegro/lib"
     (cd "$out/allegro/objects" && emar rcs "$library" $(ls | LC_ALL=C sort))
     cp -r "$source/include" "$out/allegro/include"
-    cp "$source/docs/txt/license.txt" "$out/allegro/allegro-licence.txt"
-    echo "$recipe" >"$out/allegro/recipe"
+    library_built "$out/allegro" "$source"
 fi
 
 echo "build-web: building comets.js and comets.wasm"
@@ -54,22 +53,18 @@ echo "build-web: building comets.js and comets.wasm"
 emcmake cmake -S . -B "$out/comets" -DCMAKE_BUILD_TYPE=Release -DCOMETS_WERROR=ON \
     -DALLEGRO_ROOT="$out/allegro" >/dev/null
 cmake --build "$out/comets" --parallel "$(nproc)"
-site=$out/site
-rm -rf "$site"
-cmake --install "$out/comets" --prefix "$site" >/dev/null
+stage "$out" "$out/comets" web
 # The icon at the sizes an installed page is shown at.
 for size in 192 512; do
-    rsvg-convert -w "$size" -h "$size" data/comets.svg -o "$site/comets-$size.png"
+    rsvg-convert -w "$size" -h "$size" data/comets.svg \
+        -o "$out/stage/$STAGE_NAME/comets-$size.png"
 done
-
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
-name=comets-$version-web
-rm -rf "$out/stage"
-mkdir -p "$out/stage"
-cp -r "$site" "$out/stage/$name"
-scripts/zip.sh "$out/stage" "$name" "$out/$name.zip"
+scripts/zip.sh "$out/stage" "$STAGE_NAME" "$out/$STAGE_NAME.zip"
+site=$out/site
+rm -rf "$site"
+cp -r "$out/stage/$STAGE_NAME" "$site"
 weight=0
 for file in "$site"/*; do
     weight=$((weight + $(gzip -9 -c "$file" | wc -c)))
 done
-echo "build-web: build-web/site/ ($((weight / 1024)) KB gzipped) and build-web/$name.zip"
+echo "build-web: build-web/site/ ($((weight / 1024)) KB gzipped) and build-web/$STAGE_NAME.zip"

@@ -7,15 +7,17 @@
 # Everything it fetches or makes stays in build-windows/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/library.sh
 
 scripts/deps.sh cmake make patch zip git g++-mingw-w64-x86-64-win32
 
 out=$PWD/build-windows
 toolchain=$PWD/cmake/mingw-x86_64.cmake
 
-# The library is built again only when the source, a mend or the toolchain changes.
-recipe=$(cat scripts/allegro-source.sh scripts/windows/*.patch "$toolchain" | sha256sum)
-if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
+# The library is built again only when the source, a mend, the toolchain or the compiler
+# changes.
+if library_wanted "$out/allegro" x86_64-w64-mingw32-gcc scripts/allegro-source.sh \
+    scripts/windows/*.patch "$toolchain"; then
     rm -rf "$out/allegro-build" "$out/allegro"
     source=$(scripts/allegro-source.sh "$out")
     for mend in scripts/windows/*.patch; do
@@ -36,8 +38,7 @@ if [[ $(cat "$out/allegro/recipe" 2>/dev/null) != "$recipe" ]]; then
         tail -n 30 "$out/allegro-build.log" >&2
         exit 1
     fi
-    cp "$source/docs/txt/license.txt" "$out/allegro/allegro-licence.txt"
-    echo "$recipe" >"$out/allegro/recipe"
+    library_built "$out/allegro" "$source"
 fi
 
 echo "build-windows: building comets.exe"
@@ -45,9 +46,6 @@ cmake -S . -B "$out/comets" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TY
     -DCOMETS_WERROR=ON -DALLEGRO_ROOT="$out/allegro" >/dev/null
 cmake --build "$out/comets" --parallel "$(nproc)"
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/comets/CMakeCache.txt")
-name=comets-$version-windows-x64
-rm -rf "$out/stage"
-cmake --install "$out/comets" --prefix "$out/stage/$name" >/dev/null
-scripts/zip.sh "$out/stage" "$name" "$out/$name.zip"
-echo "build-windows: build-windows/$name.zip"
+stage "$out" "$out/comets" windows-x64
+scripts/zip.sh "$out/stage" "$STAGE_NAME" "$out/$STAGE_NAME.zip"
+echo "build-windows: build-windows/$STAGE_NAME.zip"
