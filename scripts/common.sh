@@ -36,13 +36,14 @@ start_xvfb() {
     export DISPLAY=":$(head -n 1 "$dir/display")"
 }
 
-# preload LIBRARY COMMAND...: runs COMMAND with LIBRARY preloaded. The loader splits
-# LD_PRELOAD at spaces and colons, with no escape, so a path that may hold them never goes
-# there: the library is opened on descriptor 7 and preloaded by that name.
+# preload LIBRARY COMMAND...: becomes COMMAND, with LIBRARY preloaded: call it in the
+# background (its $! is then the command's) or in a subshell. The loader splits LD_PRELOAD at
+# spaces and colons, with no escape, so a path that may hold them never goes there: the
+# library is opened on descriptor 7 and preloaded by that name.
 preload() {
     local library=$1
     shift
-    LD_PRELOAD=/proc/self/fd/7 "$@" 7<"$library"
+    LD_PRELOAD=/proc/self/fd/7 exec "$@" 7<"$library"
 }
 
 # stop_pids PID...: ends the given processes, if still running, and waits for them. One that

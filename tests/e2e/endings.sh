@@ -3,6 +3,7 @@
 # default: races hide in single runs), at a random moment, running or with P held:
 #   SIGINT, SIGTERM, SIGHUP     ended by that very signal: status 130, 143, 129
 #   SIGTERM during start-up     the same, though the library installs handlers of its own
+#   SIGTERM, mode set stalled   the same, though the mode set never returns
 #   Ctrl+C on a shell loop      the loop ends: the program died of SIGINT, as the shell sees
 #   SIGHUP, SIGINT or SIGTERM ignored from the start (nohup, a script's background job): it
 #                               goes on, and Esc ends it with 0
@@ -133,6 +134,16 @@ display_case() {
     ((++cases))
 }
 
+stalled_case() {
+    REFUSE=stall preload "$REFUSE_LIB" "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+    COMETS_PID=$!
+    sleep 0.5
+    kill -TERM "$COMETS_PID"
+    await_end "SIGTERM in a stalled mode set"
+    [[ $status -eq 143 ]] || fail "SIGTERM in a stalled mode set: status $status, expected 143"
+    ((++cases))
+}
+
 logout_case() {
     start_run 0
     kill -TERM "$COMETS_PID" "$XVFB_PID"
@@ -152,6 +163,7 @@ for ((run = 1; run <= runs; run++)); do
         display_case server "$paused"
     done
     startup_case
+    stalled_case
     ctrl_c_case
     for signal in HUP INT TERM; do
         ignored_case "$signal"

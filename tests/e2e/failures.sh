@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 # run_refused WHAT: runs the program with WHAT refused; leaves its status in $status.
 run_refused() {
     status=0
-    REFUSE=$1 preload "$REFUSE_LIB" timeout -k 1 10 "$COMETS" >"$WORK/out" 2>"$WORK/err" ||
+    (REFUSE=$1 preload "$REFUSE_LIB" timeout -k 1 10 "$COMETS") >"$WORK/out" 2>"$WORK/err" ||
         status=$?
     ! grep -q "cannot be preloaded" "$WORK/err" || fail "the refuse library was not loaded"
     [[ $status -ne 124 ]] || fail "with $1 refused: still running after 10 s"

@@ -1,11 +1,14 @@
 // Preloaded in front of the program's libraries to make one kind of call fail, as on a
 // machine that cannot give what the program asks for. REFUSE names which:
 //   gfx_mode  every graphics mode is refused
+//   stall     the graphics mode is never set: the call waits for ever, as on a server that
+//             stopped answering
 //   bitmap    no full-screen-sized bitmap can be made
 //   memory    operator new runs out of memory
 // Anything else, or nothing, passes every call through.
 #include <allegro.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +34,9 @@ extern "C" int set_gfx_mode(int card, int width, int height, int virtual_width,
     static const SetGfxMode real = next<SetGfxMode>("set_gfx_mode");
     if (refusing("gfx_mode") && card != GFX_TEXT) {
         return -1;
+    }
+    while (refusing("stall") && card != GFX_TEXT) {
+        pause();
     }
     return real(card, width, height, virtual_width, virtual_height);
 }
