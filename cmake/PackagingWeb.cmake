@@ -10,8 +10,8 @@
 # EXIT_RUNTIME, so the page learns main's status; the page starts main itself (page.js says
 # why).
 set_target_properties(comets PROPERTIES SUFFIX .js)
-set(exported _main _malloc _exit _web_take_frame _web_frames_made _web_key _web_mouse _web_close
-    _web_show_pointer)
+set(exported _main _malloc _exit _web_take_frame _web_frames_made _web_key_code _web_key_taken
+    _web_key _web_mouse _web_close _web_show_pointer)
 list(JOIN exported , exported)
 target_link_options(comets PRIVATE
     -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT

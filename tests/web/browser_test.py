@@ -1,12 +1,11 @@
 """The web page in real browsers, driven through WebDriver, judged by the canvas's pixels, the
 frames the program hands over and the page's own words: every case in each engine that is
 installed, headless Chromium (chromedriver), WebKitGTK (WebKitWebDriver, on an Xvfb of its
-own) and headless Firefox (WebDriver BiDi, which it serves itself).
+own) and headless Firefox (WebDriver BiDi, which it serves itself: bidi.py).
    Usage: [ENGINE=Chromium|WebKitGTK|Firefox] browser_test.py SITE   (SITE: from scripts/build-web.sh)
 Ends with a line "N passed, N failed"; exit status 1 if any failed."""
 
 import glob
-import json
 import os
 import shutil
 import subprocess
@@ -15,10 +14,6 @@ import tempfile
 import time
 import traceback
 
-try:
-    import websocket  # Debian's python3-websocket, for Firefox alone
-except ImportError:
-    websocket = None
 
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
@@ -30,6 +25,8 @@ from selenium.webdriver.common.actions.mouse_button import MouseButton
 from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.webkitgtk.options import Options as WebKitGTKOptions
+
+import bidi  # Firefox over WebDriver BiDi, beside this file
 
 SITE = os.path.abspath(sys.argv[1])
 SERVER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve-web.py")
@@ -256,94 +253,11 @@ def webkit():
     return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
 
 
-class Firefox:
-    """Firefox, which has no classic WebDriver here, over WebDriver BiDi: the calls of a
-    Selenium driver that the cases make, and Selenium's own actions, which BiDi takes as they
-    are encoded."""
-
-    def __init__(self):
-        self.profile, self.sent = tempfile.mkdtemp(), 0
-        log = os.path.join(self.profile, "log")
-        with open(log, "w") as output:
-            self.process = subprocess.Popen(
-                ["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
-                 "--width=1000", "--height=800", "--remote-debugging-port=0"],
-                stdout=output, stderr=subprocess.STDOUT,
-                env=dict(os.environ, MOZ_CRASHREPORTER_DISABLE="1"))
-        listening = lambda: [line.split()[-1] for line in open(log) if "BiDi listening" in line]
-        try:
-            wait_for(listening, "Firefox serving WebDriver BiDi", 30)
-            # Firefox refuses a WebDriver connection that names an origin, as pages do.
-            self.socket = websocket.create_connection(listening()[0] + "/session", timeout=60,
-                                                      suppress_origin=True)
-            self.command("session.new", capabilities={})
-            self.context = self.command("browsingContext.getTree")["contexts"][0]["context"]
-        except Exception:
-            self.quit()
-            raise
-        self.switch_to = self
-
-    def command(self, method, **params):
-        self.sent += 1
-        self.socket.send(json.dumps({"id": self.sent, "method": method, "params": params}))
-        while True:  # events and late answers are passed over
-            answer = json.loads(self.socket.recv())
-            if answer.get("id") == self.sent:
-                if answer["type"] == "error":
-                    raise RuntimeError(f"{method}: {answer['message']}")
-                return answer["result"]
-
-    def execute_script(self, script, *arguments):
-        def remote(value):  # the JSON types the cases pass and read, as BiDi encodes them
-            kind = {bool: "boolean", int: "number", float: "number", str: "string"}
-            return {"type": kind[type(value)], "value": value}
-
-        def local(value):
-            if value["type"] == "array":
-                return [local(item) for item in value["value"]]
-            return value.get("value")
-
-        result = self.command("script.callFunction", functionDeclaration=f"function() {{{script}}}",
-                              arguments=[remote(value) for value in arguments],
-                              awaitPromise=True, target={"context": self.context})
-        if result["type"] == "exception":
-            raise RuntimeError(result["exceptionDetails"]["text"])
-        return local(result["result"])
-
-    def execute(self, command, params):
-        assert command == "actions"
-        self.command("input.performActions", context=self.context, actions=params["actions"])
-
-    def get(self, address):
-        self.command("browsingContext.navigate", context=self.context, url=address,
-                     wait="complete")
-
-    def refresh(self):
-        self.command("browsingContext.reload", context=self.context, wait="complete")
-
-    current_url = property(lambda self: self.execute_script("return location.href"))
-    current_window_handle = property(lambda self: self.context)
-
-    def new_window(self, kind):
-        self.context = self.command("browsingContext.create", type=kind)["context"]
-
-    def window(self, context):
-        self.command("browsingContext.activate", context=context)
-        self.context = context
-
-    def quit(self):
-        if hasattr(self, "socket"):
-            self.socket.close()
-        self.process.terminate()
-        self.process.wait()
-        shutil.rmtree(self.profile)
-
-
 MINIBROWSER = next(iter(glob.glob("/usr/lib/*/webkit2gtk-4.*/MiniBrowser")), None)
 ENGINES = [(name, start) for name, start, there in
            (("Chromium", chromium, os.path.exists("/usr/bin/chromedriver")),
             ("WebKitGTK", webkit, MINIBROWSER and os.path.exists("/usr/bin/WebKitWebDriver")),
-            ("Firefox", Firefox, websocket and shutil.which("firefox-esr")))
+            ("Firefox", bidi.Firefox, bidi.websocket and shutil.which("firefox-esr")))
            if there and os.environ.get("ENGINE", name) == name]
 
 

@@ -14,6 +14,10 @@
 #define MOUSE_WEB AL_ID('W', 'E', 'B', ' ')
 #define TIMER_WEB AL_ID('W', 'E', 'B', ' ')
 
+/* The one size the page shows, as its canvas (index.html) has it. */
+#define WEB_SCREEN_W 800
+#define WEB_SCREEN_H 600
+
 extern SYSTEM_DRIVER system_web;
 extern GFX_DRIVER gfx_web;
 extern KEYBOARD_DRIVER keyboard_web;

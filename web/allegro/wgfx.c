@@ -1,15 +1,15 @@
-/* The graphics driver: the screen is an 800x600, 32-bit bitmap in memory, its pixels laid out
-   as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a frame. The
-   program and the page share one thread: the page takes the last finished frame when it has
-   its turn, on its next animation frame. */
+/* The graphics driver: the screen is a 32-bit bitmap in memory of the page's size, its pixels
+   laid out as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a
+   frame. The program and the page share one thread: the page takes the last finished frame
+   when it has its turn, on its next animation frame. */
 #include <emscripten/emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
 
 #include "web.h"
 
-#define WIDTH 800
-#define HEIGHT 600
+#define WIDTH WEB_SCREEN_W
+#define HEIGHT WEB_SCREEN_H
 
 /* The frame the page was given last: the screen's pixels, made opaque. */
 static uint32_t shown[WIDTH * HEIGHT];

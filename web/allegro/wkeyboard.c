@@ -1,6 +1,7 @@
 /* The keyboard driver: the page passes on each key pressed or released while it has the
-   focus, already turned into the library's scancodes. */
+   focus, by its KeyboardEvent.code, which is turned here into the library's scancode. */
 #include <emscripten/emscripten.h>
+#include <string.h>
 
 #include "web.h"
 
@@ -20,9 +21,43 @@ KEYBOARD_DRIVER keyboard_web = {
     .exit = web_keyboard_exit,
 };
 
-/* Called by the page, while the program has given it its turn. */
-EMSCRIPTEN_KEEPALIVE void web_key(int scancode, int pressed, int ascii) {
-    if (scancode <= 0 || scancode >= KEY_MAX)
+/* The code of the key the page asks about, written there by the page (UTF-8). */
+static char key_code[32];
+
+/* The library's scancode of a key the program takes (letters, digits, Esc, Enter, Space and
+   the arrows), or 0. */
+static int scancode_of(const char *code) {
+    static const struct {
+        const char *code;
+        int scancode;
+    } named[] = {{"Escape", KEY_ESC},      {"Enter", KEY_ENTER},     {"Space", KEY_SPACE},
+                 {"ArrowLeft", KEY_LEFT},  {"ArrowRight", KEY_RIGHT}, {"ArrowUp", KEY_UP},
+                 {"ArrowDown", KEY_DOWN}};
+    size_t i;
+    if (strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == '\0')
+        return KEY_A + (code[3] - 'A');
+    if (strncmp(code, "Digit", 5) == 0 && code[5] >= '0' && code[5] <= '9' && code[6] == '\0')
+        return KEY_0 + (code[5] - '0');
+    for (i = 0; i < sizeof named / sizeof named[0]; i++) {
+        if (strcmp(code, named[i].code) == 0)
+            return named[i].scancode;
+    }
+    return 0;
+}
+
+/* Called by the page, while the program has given it its turn: where it writes a key's code,
+   whether the program takes that key, and its press or release. */
+EMSCRIPTEN_KEEPALIVE char *web_key_code(void) {
+    return key_code;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_key_taken(void) {
+    return scancode_of(key_code) != 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void web_key(int pressed, int ascii) {
+    const int scancode = scancode_of(key_code);
+    if (scancode == 0)
         return;
     if (pressed)
         _handle_key_press(ascii, scancode);

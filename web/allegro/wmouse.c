@@ -1,5 +1,5 @@
 /* The mouse driver: the page passes on where the pointer is over the picture, already mapped
-   to its 800x600 pixels, and which buttons are held (1 left, 2 right). */
+   to its pixels, and which buttons are held (1 left, 2 right). */
 #include <emscripten/emscripten.h>
 
 #include "web.h"

@@ -30,8 +30,8 @@ static int web_desktop_color_depth(void) {
 }
 
 static int web_get_desktop_resolution(int* width, int* height) {
-    *width = 800;
-    *height = 600;
+    *width = WEB_SCREEN_W;
+    *height = WEB_SCREEN_H;
     return 0;
 }
 

@@ -4,8 +4,8 @@
 // platform; and says in words what went wrong when something does.
 "use strict";
 
-const WIDTH = 800, HEIGHT = 600;
 const canvas = document.getElementById("picture");
+const WIDTH = canvas.width, HEIGHT = canvas.height;  // the program's screen, said in index.html
 const context = canvas.getContext("2d");
 const picture = context.createImageData(WIDTH, HEIGHT);
 const output = document.getElementById("output");
@@ -14,16 +14,6 @@ const closeButton = document.getElementById("close");
 const againButton = document.getElementById("again");
 const controls = ["freeze", "fullscreen", "close"].map((id) => document.getElementById(id));
 
-// The library's scancodes (allegro/keyboard.h) of the keys a page passes on, by KeyboardEvent.code.
-const SCANCODES = {Escape: 59, Enter: 67, Space: 75, ArrowLeft: 82, ArrowRight: 83,
-                   ArrowUp: 84, ArrowDown: 85};
-for (let i = 0; i < 26; i++) {
-    SCANCODES["Key" + String.fromCharCode(65 + i)] = 1 + i;
-}
-for (let i = 0; i < 10; i++) {
-    SCANCODES["Digit" + i] = 27 + i;
-}
-const KEY_P = 16;
 
 let running = false;
 let framesShown = 0, firstShownAt = 0;  // how the page keeps up, for whoever measures it
@@ -125,36 +115,42 @@ function pageSleep(milliseconds) {
 // Keys: only those the program knows are taken from the browser, so they never scroll the
 // page; a held key is released when the page loses the focus or is hidden, since its release
 // would then never come.
+// Which keys it takes, and what they are to it, the library's web platform says: the page
+// passes each key's KeyboardEvent.code on.
 function key(event, pressed) {
-    const scancode = SCANCODES[event.code];
-    if (scancode === undefined || !running || event.ctrlKey || event.altKey || event.metaKey) {
+    if (!running || event.ctrlKey || event.altKey || event.metaKey || !keyTaken(event.code)) {
         return;
     }
     event.preventDefault();
-    if (event.repeat || heldKeys.has(scancode) === pressed) {
+    if (event.repeat || heldKeys.has(event.code) === pressed) {
         return;
     }
-    pressKey(scancode, pressed, event.key.length === 1 ? event.key.charCodeAt(0) : 0);
+    pressKey(event.code, pressed, event.key.length === 1 ? event.key.charCodeAt(0) : 0);
 }
 
-function pressKey(scancode, pressed, ascii = 0) {
+function keyTaken(code) {
+    Module.stringToUTF8(code, Module._web_key_code(), 32);
+    return Module._web_key_taken() !== 0;
+}
+
+function pressKey(code, pressed, ascii = 0) {
     if (pressed) {
-        heldKeys.add(scancode);
+        heldKeys.add(code);
     } else {
-        heldKeys.delete(scancode);
+        heldKeys.delete(code);
     }
-    if (running) {
-        Module._web_key(scancode, pressed ? 1 : 0, ascii);
+    if (running && keyTaken(code)) {
+        Module._web_key(pressed ? 1 : 0, ascii);
     }
 }
 
 function releaseKeys() {
-    for (const scancode of [...heldKeys]) {
-        pressKey(scancode, false);
+    for (const code of [...heldKeys]) {
+        pressKey(code, false);
     }
 }
 
-// The pointer: positions on the shown picture are mapped to its 800x600 pixels. A mouse's left
+// The pointer: positions on the shown picture are mapped to its pixels. A mouse's left
 // and right buttons pass on as they are; on a touch screen one finger pulls as the left button
 // and two push as the right.
 const touches = new Map();
@@ -224,10 +220,10 @@ function wire() {
     freeze.addEventListener("pointerdown", (event) => {
         event.preventDefault();
         freeze.setPointerCapture(event.pointerId);
-        pressKey(KEY_P, true);
+        pressKey("KeyP", true);
     });
     for (const type of ["pointerup", "pointercancel", "lostpointercapture"]) {
-        freeze.addEventListener(type, () => heldKeys.has(KEY_P) && pressKey(KEY_P, false));
+        freeze.addEventListener(type, () => heldKeys.has("KeyP") && pressKey("KeyP", false));
     }
     closeButton.addEventListener("click", () => running && Module._web_close());
     againButton.addEventListener("click", () => location.reload());
