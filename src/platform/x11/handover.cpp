@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/xf86vmode.h>
+#include <allegro.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,6 @@
 
 #include "ending.h"
 #include "x11/allegro_x11.h"
-#include "x11/focus.h"
 #include "x11/handover.h"
 #include "x11/pointer_monitor.h"
 #include "x11/wait.h"
@@ -286,8 +286,12 @@ void hand_over(const LibraryWindows& windows, XErrorTrap& trap) {
     place_on_pointer_monitor(windows);
     const bool managed = make_managed(windows, atoms, deadline);
     if (managed || compositor) {
-        // A compositor that did not show it in time keeps it, and may show it later.
-        let_go_without_focus();
+        // A compositor that did not show it in time keeps it, and may show it later. When the
+        // window loses the focus (Alt+Tab, a click elsewhere, an overview) the pointer is let
+        // go, and the library releases the keys held; it is confined again when the focus
+        // comes back. The library calls these from its input thread, holding its lock.
+        set_display_switch_callback(SWITCH_OUT, release_pointer);
+        set_display_switch_callback(SWITCH_IN, confine_pointer);
         start_following(windows);
         if (compositor) {
             repaint_other_monitors(display);

@@ -11,39 +11,22 @@ namespace {
 bool remembered = false;
 XRRMonitorInfo pointer_monitor{};
 
-// The monitors as RandR 1.5 reports them, in Xlib's memory (the program's own may have run
-// out): an empty list where it cannot tell.
-class Monitors {
-public:
-    explicit Monitors(Display* display) {
-        int first_event = 0, first_error = 0, major = 0, minor = 0;
-        if (XRRQueryExtension(display, &first_event, &first_error) &&
-            XRRQueryVersion(display, &major, &minor) && major * 100 + minor >= 105) {
-            list_ = XRRGetMonitors(display, DefaultRootWindow(display), True, &count_);
-        }
+// Calls `visit` with each monitor as RandR 1.5 reports them; with none where it cannot tell.
+template <typename Visit>
+void for_each_monitor(Display* display, Visit visit) {
+    int first_event = 0, first_error = 0, major = 0, minor = 0, count = 0;
+    if (!XRRQueryExtension(display, &first_event, &first_error) ||
+        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
+        return;
     }
-    ~Monitors() {
-        if (list_ != nullptr) {
-            XRRFreeMonitors(list_);
-        }
+    // In Xlib's memory, not the program's, which may have run out.
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    for (int i = 0; i < count; ++i) {
+        visit(monitors[i]);
     }
-    Monitors(const Monitors&) = delete;
-    Monitors& operator=(const Monitors&) = delete;
-    const XRRMonitorInfo* begin() const {
-        return list_;
+    if (monitors != nullptr) {
+        XRRFreeMonitors(monitors);
     }
-    const XRRMonitorInfo* end() const {
-        return list_ != nullptr ? list_ + count_ : nullptr;
-    }
-
-private:
-    XRRMonitorInfo* list_ = nullptr;
-    int count_ = 0;
-};
-
-bool holds(const XRRMonitorInfo& monitor, int x, int y) {
-    return x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
-           y < monitor.y + monitor.height;
 }
 
 // The monitor the pointer is on; false where it cannot tell.
@@ -51,17 +34,18 @@ bool find_pointer_monitor(Display* display, XRRMonitorInfo& found) {
     Window child = None, pointer_root = None;
     int x = 0, y = 0, window_x = 0, window_y = 0;
     unsigned buttons = 0;
-    if (!XQueryPointer(display, DefaultRootWindow(display), &pointer_root, &child, &x, &y,
-                       &window_x, &window_y, &buttons)) {
-        return false;
+    bool on_one = false;
+    if (XQueryPointer(display, DefaultRootWindow(display), &pointer_root, &child, &x, &y, &window_x,
+                      &window_y, &buttons)) {
+        for_each_monitor(display, [&](const XRRMonitorInfo& monitor) {
+            if (!on_one && x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
+                y < monitor.y + monitor.height) {
+                found = monitor;
+                on_one = true;
+            }
+        });
     }
-    for (const XRRMonitorInfo& monitor : Monitors(display)) {
-        if (holds(monitor, x, y)) {
-            found = monitor;
-            return true;
-        }
-    }
-    return false;
+    return on_one;
 }
 
 }  // namespace
@@ -98,22 +82,21 @@ void repaint_other_monitors(Display* display) {
     // A few monitors beside the picture's are as many as a desk holds.
     std::array<Window, 8> covers{};
     std::size_t covered = 0;
-    for (const XRRMonitorInfo& monitor : Monitors(display)) {
+    for_each_monitor(display, [&](const XRRMonitorInfo& monitor) {
         if ((monitor.x == pointer_monitor.x && monitor.y == pointer_monitor.y) ||
             covered == covers.size()) {
-            continue;
+            return;
         }
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-        const Window cover =
+        covers[covered] =
             XCreateWindow(display, DefaultRootWindow(display), monitor.x, monitor.y,
                           static_cast<unsigned>(monitor.width),
                           static_cast<unsigned>(monitor.height), 0, CopyFromParent, InputOutput,
                           CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-        XMapWindow(display, cover);
-        covers[covered++] = cover;
-    }
+        XMapWindow(display, covers[covered++]);
+    });
     if (covered == 0) {
         return;
     }
