@@ -20,13 +20,14 @@ ended() {
     ! kill -0 "$1" 2>/dev/null
 }
 
-# start_xvfb DIR [SIZE]: starts Xvfb at SIZE (800x600x24 by default) on a display number it
-# picks itself (so several can run side by side), exports DISPLAY and sets XVFB_PID. DIR holds
-# its files.
+# start_xvfb DIR [SIZE [OPTION...]]: starts Xvfb at SIZE (800x600x24 by default), with those
+# options, on a display number it picks itself (so several can run side by side), exports
+# DISPLAY and sets XVFB_PID. DIR holds its files.
 start_xvfb() {
     local dir=$1 size=${2:-800x600x24}
     rm -f "$dir/display"  # a display number left by an earlier server is not this one's
-    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp "${@:3}" 3>"$dir/display" \
+        >"$dir/xvfb.log" 2>&1 &
     XVFB_PID=$!
     xvfb_ready() { [[ -s $dir/display ]] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
     if ! poll 10 xvfb_ready || [[ ! -s $dir/display ]]; then

@@ -37,6 +37,7 @@ if [[ $# -eq 0 ]]; then
     cmake -S . -B "$build-threads" -DCMAKE_BUILD_TYPE=Debug -DCOMETS_WERROR=ON \
         -DCOMETS_SANITIZE_THREADS=ON -DCOMETS_BUILD_BENCH=OFF >/dev/null
     cmake --build "$build-threads" --parallel "$(nproc)" --target unit_tests
-    TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 suppressions=$PWD/tests/tsan.supp" \
+    # The path quoted: the options are split at spaces, which a clone's path may hold.
+    TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 suppressions='$PWD/tests/tsan.supp'" \
         "$build-threads/tests/unit_tests" --gtest_brief=1
 fi

@@ -5,7 +5,8 @@
 # wait, and one that crashed (its check window gone) none; either way the program then runs
 # as it does with no window manager, and says so where it cannot take the keyboard back. With
 # --window it is a decorated 800x600 window of the desktop, and with --fps 60 it makes about 60
-# frames a second. Judged by its frames and its status.
+# frames a second. Judged by its frames and its status. Where the X server cannot scale the
+# picture to a larger window, it says so once.
 # Last, on X.Org with two monitors of different sizes (the dummy driver's RandR outputs), the
 # pointer on the second, then on the first: the program must go full screen on that one, draw
 # nothing on the other, and leave both monitors as they were. On each, as openbox left to
@@ -148,6 +149,24 @@ for ending in close close SIGTERM; do
     fi
 done
 COMETS_OPTIONS=()
+
+# Where the X server cannot scale (no RENDER), the picture is shown unscaled, and why is said
+# once, not again at each later size of the window (openbox fits it to a new screen size).
+stop_pids "$OPENBOX_PID" "$XVFB_PID"
+start_xvfb "$WORK" 1024x768x24 -extension RENDER
+start_openbox
+launch_counted
+await_first_frame
+expect_moving "without RENDER"
+xrandr --fb 900x700 >/dev/null 2>&1 || true  # it complains of the output, and goes on
+fitted() { xdotool search --onlyvisible --name '^comets$' getwindowgeometry | grep -q 900x700; }
+poll 5 fitted || fail "openbox did not fit the window to a 900x700 screen"
+expect_moving "without RENDER, at 900x700"
+[[ $(wc -l <"$WORK/err") -eq 1 ]] && grep -q "^comets: cannot scale the picture" "$WORK/err" ||
+    fail "without RENDER, standard error was: $(cat "$WORK/err")"
+hold_key Escape
+expect_status 0 "Escape without RENDER"
+
 # X.Org with the dummy driver, started as whoever runs this (it needs no device), and two of its
 # outputs turned on: 1920x1080, and 1280x1024 to its right.
 stop_pids "$OPENBOX_PID" "$XVFB_PID"
