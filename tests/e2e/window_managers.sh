@@ -212,9 +212,10 @@ for placement in "2500 500 1920 1280 1024 1920x1080+0+0" "500 500 0 1920 1080 12
         fail "no window called comets on X.Org"
     grep -q "^X=$x$" <<<"$geometry" && grep -q "^WIDTH=$width$" <<<"$geometry" &&
         grep -q "^HEIGHT=$height$" <<<"$geometry" ||
-        fail "not full screen on the pointer's monitor at ($pointer_x, $pointer_y): $(echo $geometry)"
+        fail "not full screen on the monitor at ($pointer_x, $pointer_y): $(echo $geometry)"
     import -window root -crop "$other" "$WORK/other.png"
-    other_lit=$(convert "$WORK/other.png" -colorspace gray -threshold 0 -format '%[fx:round(mean*w*h)]' info:)
+    other_lit=$(convert "$WORK/other.png" -colorspace gray -threshold 0 \
+        -format '%[fx:round(mean*w*h)]' info:)
     ((other_lit == 0)) || fail "$other_lit pixels lit on the monitor without the pointer"
     hold_key Escape
     expect_status 0 "Escape on X.Org with two monitors"
