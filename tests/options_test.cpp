@@ -52,9 +52,15 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(parse({"--fps", "144", "--fps", "60"}).fps, 60);
 }
 
-TEST(Options, UsageErrorEndsWithTheHint) {
-    EXPECT_EQ(usage_error_text("unknown option '-x'"),
-              "comets: unknown option '-x'\nTry 'comets --help'.\n");
+// A usage error is one line, then the hint, whatever the argument holds: a newline or a
+// terminal's escape in it is shown, not passed to the terminal.
+TEST(Options, UsageErrorIsOneLineThenTheHint) {
+    for (const char* argument : {"a\nb", "-\x1b[2J", "--fps=6\r0"}) {
+        const std::string text = usage_error_text(parse({argument}).problem);
+        const std::size_t end = text.find('\n');
+        EXPECT_EQ(text.substr(end + 1), "Try 'comets --help'.\n") << text;
+        EXPECT_EQ(text.find_first_of("\x1b\r"), std::string::npos) << text;
+    }
 }
 
 }  // namespace

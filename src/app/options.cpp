@@ -27,6 +27,18 @@ bool read_fps(const char* text, int& fps) {
     return true;
 }
 
+// An argument as a usage error shows it: quoted, with each control character (a newline, a
+// terminal's escape) as '?', so that the error stays one line and the terminal shows what was
+// typed rather than obeying it.
+std::string quoted(std::string argument) {
+    for (char& c : argument) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = '?';
+        }
+    }
+    return "'" + argument + "'";
+}
+
 }  // namespace
 
 Options parse_options(int argc, const char* const argv[]) {
@@ -46,14 +58,14 @@ Options parse_options(int argc, const char* const argv[]) {
             } else {
                 const char* value = joined ? argv[i] + 6 : argv[++i];
                 if (!read_fps(value, options.fps)) {
-                    options.problem = "invalid frame rate '" + std::string(value) +
-                                      "': give a whole number from 1 to 1000";
+                    options.problem = "invalid frame rate " + quoted(value) +
+                                      ": give a whole number from 1 to 1000";
                 }
             }
         } else if (argument.size() > 1 && argument[0] == '-') {
-            options.problem = "unknown option '" + argument + "'";
+            options.problem = "unknown option " + quoted(argument);
         } else {
-            options.problem = "unexpected argument '" + argument + "'";
+            options.problem = "unexpected argument " + quoted(argument);
         }
     }
     return options;
