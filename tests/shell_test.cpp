@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "platform/ending.h"
 #include "support.h"
 
 namespace {
@@ -245,6 +249,21 @@ TEST_F(FrameTest, EscTapBetweenPacedFramesEnds) {
     EXPECT_EQ(loop.wait_for(std::chrono::milliseconds(700)), std::future_status::timeout);
     close_hook();
     loop.wait();
+}
+
+// With the program's signal policy in place, a write to a connection whose other end has
+// gone (an X server that closed it) fails with EPIPE, for the display's watch to report,
+// instead of ending the process by SIGPIPE.
+TEST(Ending, WriteToAClosedConnectionFailsInsteadOfEndingTheProgram) {
+    hold_ending_signals();
+    install_ending_handlers();
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    close(ends[1]);
+    errno = 0;
+    EXPECT_EQ(write(ends[0], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    close(ends[0]);
 }
 
 }  // namespace
