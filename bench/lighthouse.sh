@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Lighthouse on the web page, a benchmark and not a test: builds the site, serves it on
-# localhost as a plain static host would, and prints Lighthouse's four scores and the layout
-# shift for its mobile and desktop presets, in Debian's Chromium. Lighthouse comes pinned by
+# localhost as a plain static host would, runs Lighthouse RUNS times (3 by default) with each
+# of its mobile and desktop presets in Debian's Chromium, and prints for each preset the median
+# of its four scores, of the total blocking time, the max potential first input delay and the
+# layout shift, and the machine's benchmark index. Lighthouse comes pinned by
 # bench/lighthouse/package-lock.json into build-web/lighthouse/ (its package.json fixes the two
 # dependencies that Lighthouse's trace engine asks for as "latest", which would put any lock
 # out of date). Reports stay there as JSON.
-#    Usage: bench/lighthouse.sh
+#    Usage: [RUNS=N] bench/lighthouse.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,19 +29,35 @@ address=$(cat "$tool/address")
 # The closed network here refuses Chromium's own connections; its sandbox refuses root.
 flags="--headless=new --no-first-run --disable-background-networking --disable-component-update"
 [[ $(id -u) -eq 0 ]] && flags+=" --no-sandbox"
+runs=${RUNS:-3}
 for preset in mobile desktop; do
     options=()
     [[ $preset == desktop ]] && options=(--preset=desktop)
-    CHROME_PATH=/usr/bin/chromium "$tool/node_modules/.bin/lighthouse" "$address" "${options[@]}" \
-        --only-categories=performance,accessibility,best-practices,seo --chrome-flags="$flags" \
-        --output=json --output-path="$tool/$preset.json" --quiet
+    reports=()
+    for ((run = 1; run <= runs; run++)); do
+        reports+=("$tool/$preset-$run.json")
+        CHROME_PATH=/usr/bin/chromium "$tool/node_modules/.bin/lighthouse" "$address" \
+            "${options[@]}" --only-categories=performance,accessibility,best-practices,seo \
+            --chrome-flags="$flags" --output=json --output-path="${reports[-1]}" --quiet
+    done
+    # The median of each figure over the runs; the audits below 90 of the run whose performance
+    # score is the median.
     node -e '
-        const report = require(process.argv[1]), scores = Object.values(report.categories)
-            .map((category) => `${category.title} ${Math.round(category.score * 100)}`);
-        const shift = report.audits["cumulative-layout-shift"].numericValue;
-        console.log(`${process.argv[2]}: ${scores.join(", ")}; layout shift ${shift.toFixed(3)}`);
-        for (const audit of Object.values(report.audits))
-            if (audit.score !== null && audit.score < 0.9 && audit.scoreDisplayMode !== "informative")
-                console.log(`  below 90: ${audit.title} (${audit.displayValue || audit.score})`);
-    ' "$tool/$preset.json" "$preset"
+        const [preset, ...files] = process.argv.slice(1), reports = files.map((f) => require(f));
+        const median = (values) => values.sort((a, b) => a - b)[(values.length - 1) >> 1];
+        const audit = (name) => median(reports.map((r) => r.audits[name].numericValue));
+        const scores = Object.keys(reports[0].categories).map((key) =>
+            `${reports[0].categories[key].title} ${median(reports.map((r) =>
+                Math.round(r.categories[key].score * 100)))}`);
+        console.log(`${preset}, median of ${reports.length}: ${scores.join(", ")}; ` +
+            `total blocking time ${Math.round(audit("total-blocking-time"))} ms, ` +
+            `max potential first input delay ${Math.round(audit("max-potential-fid"))} ms, ` +
+            `layout shift ${audit("cumulative-layout-shift").toFixed(3)}; benchmark index ` +
+            median(reports.map((r) => r.environment.benchmarkIndex)));
+        const byScore = [...reports].sort((a, b) =>
+            a.categories.performance.score - b.categories.performance.score);
+        for (const a of Object.values(byScore[(byScore.length - 1) >> 1].audits))
+            if (a.score !== null && a.score < 0.9 && a.scoreDisplayMode !== "informative")
+                console.log(`  below 90: ${a.title} (${a.displayValue || a.score})`);
+    ' "$preset" "${reports[@]}"
 done
