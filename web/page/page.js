@@ -112,11 +112,10 @@ function pageSleep(milliseconds) {
     }, milliseconds));
 }
 
-// Keys: only those the program knows are taken from the browser, so they never scroll the
-// page; a held key is released when the page loses the focus or is hidden, since its release
-// would then never come.
-// Which keys it takes, and what they are to it, the library's web platform says: the page
-// passes each key's KeyboardEvent.code on.
+// Keys: only those the program takes are taken from the browser, so they never scroll the
+// page; which they are, and what each is to it, the library's web platform says from the
+// key's KeyboardEvent.code. A held key is released when the page loses the focus or is hidden,
+// since its release would then never come.
 function key(event, pressed) {
     if (!running || event.ctrlKey || event.altKey || event.metaKey || !keyTaken(event.code)) {
         return;
