@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <set>
+#include <vector>
 
 #include "support.h"
 
@@ -57,15 +59,31 @@ TEST_F(SpawnTest, ParametersStayInRangeAndSegmentsShareOneSpotOnScreen) {
     EXPECT_GE(lowest, 580) << "comets start across the whole height";
 }
 
+// Five rand() results, taken in the order speed, length, reach, x, y: where the first three
+// leave the largest remainders the comet gets the largest speed, length and reach, where they
+// leave none the smallest; and x comes from the fourth (here past any y), y from the fifth
+// (here below 100). The sixth is left for whoever draws next.
 TEST_F(SpawnTest, TakesFiveRandResultsInTheOrderSpeedLengthReachXY) {
-    const std::vector<int> r = replay_rand(4242, 6);
-    const Comet comet = spawn_comet();
-    EXPECT_EQ(comet.max_speed, r[0] % 8 + 4);
-    EXPECT_EQ(comet.length, r[1] % 16 + 4);
-    EXPECT_EQ(comet.reach, r[2] % 64 + 96);
-    EXPECT_EQ(comet.xs[0], r[3] % 800);
-    EXPECT_EQ(comet.ys[0], r[4] % 600);
-    EXPECT_EQ(std::rand(), r[5]) << "spawning must consume exactly five rand() results";
+    const auto spawned_where = [](const std::function<bool(const std::vector<int>&)>& wanted) {
+        const int sixth = replay_rand(find_seed(5, wanted), 6)[5];
+        const Comet comet = spawn_comet();
+        EXPECT_EQ(std::rand(), sixth) << "spawning must take exactly five rand() results";
+        return comet;
+    };
+    const Comet top = spawned_where([](const std::vector<int>& r) {
+        return r[0] % 8 == 7 && r[1] % 16 == 15 && r[2] % 64 == 63;
+    });
+    const Comet bottom = spawned_where([](const std::vector<int>& r) {
+        return r[0] % 8 == 0 && r[1] % 16 == 0 && r[2] % 64 == 0;
+    });
+    const Comet placed = spawned_where(
+        [](const std::vector<int>& r) { return r[3] % 800 >= 700 && r[4] % 600 < 100; });
+    EXPECT_EQ(std::vector<int>({top.max_speed, top.length, top.reach}),
+              std::vector<int>({11, 19, 159}));
+    EXPECT_EQ(std::vector<int>({bottom.max_speed, bottom.length, bottom.reach}),
+              std::vector<int>({4, 4, 96}));
+    EXPECT_GE(placed.xs[0], 700);
+    EXPECT_LT(placed.ys[0], 100);
 }
 
 TEST_F(SpawnTest, SameSeedSpawnsTheSameSwarm) {

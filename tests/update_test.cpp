@@ -223,15 +223,25 @@ TEST_F(UpdateTest, TrailRepeatsThePastPositionsAndColoursOfTheHead) {
         const Comet& then = history[n - 1];
         EXPECT_EQ(comet.xs[n], then.xs[0]) << "segment " << n;
         EXPECT_EQ(comet.ys[n], then.ys[0]) << "segment " << n;
-        ColourCell want = then.colours[0];
-        for (std::size_t k = 0; k < n; ++k) {
-            want.red = static_cast<std::uint8_t>(want.red * 9 / 10);
-            want.green = static_cast<std::uint8_t>(want.green * 9 / 10);
-            want.blue = static_cast<std::uint8_t>(want.blue * 9 / 10);
-        }
-        EXPECT_EQ(comet.colours[n].red, want.red) << "segment " << n;
-        EXPECT_EQ(comet.colours[n].green, want.green) << "segment " << n;
-        EXPECT_EQ(comet.colours[n].blue, want.blue) << "segment " << n;
+    }
+}
+
+// Each frame every later segment takes the colour of the one before it, a tenth darker
+// (truncated), so a colour fades down the trail frame by frame.
+TEST_F(UpdateTest, TrailColoursMoveDownATenthDarkerEachFrame) {
+    Comet comet = make_comet(7, 300, 200);
+    const std::uint8_t before[7] = {0, 250, 200, 100, 50, 10, 1};
+    for (std::size_t n = 0; n < 7; ++n) {
+        comet.colours[n] = {before[n], static_cast<std::uint8_t>(255 - before[n]), 128, 0};
+    }
+    std::srand(7);
+    update_comet(comet);
+    const std::uint8_t red[7] = {0, 0, 225, 180, 90, 45, 9};
+    const std::uint8_t green[7] = {0, 0, 4, 49, 139, 184, 220};
+    for (std::size_t n = 2; n < 7; ++n) {
+        EXPECT_EQ(comet.colours[n].red, red[n]) << "segment " << n;
+        EXPECT_EQ(comet.colours[n].green, green[n]) << "segment " << n;
+        EXPECT_EQ(comet.colours[n].blue, 115) << "segment " << n;
     }
 }
 
