@@ -61,7 +61,7 @@ Atoms intern_atoms(Display* display) {
 }
 
 // Errors from the server (a window gone, a request refused) make the hand-over give up.
-const XErrorTrap* hand_over_trap = nullptr;
+XErrorTrap* hand_over_trap = nullptr;
 
 // The 32-bit items of a window's property of the given type; empty when it has none.
 std::vector<unsigned long> read_property(Display* display, Window window, Atom name, Atom type) {
@@ -274,7 +274,7 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
 
 // Hands the window over, or gives it back its library form where the window manager does not
 // take it in time.
-void hand_over(const LibraryWindows& windows, XErrorTrap& trap) {
+void hand_over(const LibraryWindows& windows) {
     Display* display = windows.display;
     const Atoms atoms = intern_atoms(display);
     if (!full_screen_window_manager(display, atoms)) {
@@ -297,7 +297,7 @@ void hand_over(const LibraryWindows& windows, XErrorTrap& trap) {
             repaint_other_monitors(display);
         }
     } else if (ending_signal() == 0) {
-        trap.reset();
+        hand_over_trap->reset();
         restore_library_window(display, windows.full_screen, Clock::now() + PATIENCE / 4);
     }
 }
@@ -315,7 +315,7 @@ void hand_screen_to_window_manager() {
     on_library_shutdown(expect_x_errors_from_now);
     XErrorTrap trap;
     hand_over_trap = &trap;
-    hand_over(windows, trap);
+    hand_over(windows);
     XSync(windows.display, False);
     hand_over_trap = nullptr;
 }
