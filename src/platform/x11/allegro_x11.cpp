@@ -14,9 +14,9 @@ LibraryLock::~LibraryLock() {
 
 namespace {
 
-// The library's own hooks, taken while ours are in place.
-LibraryHooks own_hooks{};
-bool hooks_replaced = false;
+// The library's own hooks, kept while ours are in place.
+Redrawer own_redraw = nullptr;
+PointerHandler own_pointer = nullptr;
 
 // Whether `child` is a direct child of `parent`.
 bool child_of(Display* display, Window child, Window parent) {
@@ -73,34 +73,35 @@ void note_keyboard_grab(bool grabbed) {
     _xwin.keyboard_grabbed = grabbed ? 1 : 0;
 }
 
-bool replace_library_hooks(LibraryHooks ours) {
+bool replace_library_hooks(Redrawer redraw, PointerHandler pointer) {
     if (_xwin_window_redrawer == nullptr || _xwin_mouse_interrupt == nullptr) {
         return false;
     }
-    own_hooks = {_xwin_window_redrawer, _xwin_mouse_interrupt};
-    hooks_replaced = true;
-    _xwin_window_redrawer = ours.redraw;
-    _xwin_mouse_interrupt = ours.pointer;
+    own_redraw = _xwin_window_redrawer;
+    own_pointer = _xwin_mouse_interrupt;
+    _xwin_window_redrawer = redraw;
+    _xwin_mouse_interrupt = pointer;
     return true;
 }
 
 void restore_library_hooks() {
-    if (hooks_replaced) {
-        _xwin_window_redrawer = own_hooks.redraw;
-        _xwin_mouse_interrupt = own_hooks.pointer;
-        hooks_replaced = false;
+    if (own_redraw != nullptr) {
+        _xwin_window_redrawer = own_redraw;
+        _xwin_mouse_interrupt = own_pointer;
+        own_redraw = nullptr;
+        own_pointer = nullptr;
     }
 }
 
 void redraw_into(Drawable target, int x, int y, int width, int height) {
     const Window shown = _xwin.window;
     _xwin.window = target;
-    own_hooks.redraw(x, y, width, height);
+    own_redraw(x, y, width, height);
     _xwin.window = shown;
 }
 
 void pass_pointer_on(int dx, int dy, int dz, int dw, int buttons) {
-    own_hooks.pointer(dx, dy, dz, dw, buttons);
+    own_pointer(dx, dy, dz, dw, buttons);
 }
 
 int library_pointer_x() {

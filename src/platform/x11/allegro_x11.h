@@ -31,34 +31,25 @@ struct LibraryWindows {
     const char* application_class;
 };
 
-// The library's windows, or a null display where it has none. Read under LibraryLock.
+// The rest is called under LibraryLock.
+
+// The library's windows, or a null display where it has none.
 LibraryWindows library_windows();
 
-// Grabs the pointer into the drawing window as the library does; the library is told, so it
-// lets go of it at shutdown. And the other way round. Under LibraryLock.
+// Grabs the pointer into the drawing window as the library does, or lets it go; and tells the
+// library of the pointer's grab and the keyboard's, so it lets go of them at shutdown.
 void confine_pointer();
 void release_pointer();
-
-// Tells the library that its keyboard grab was let go, or taken again.
 void note_keyboard_grab(bool grabbed);
 
 // The library's hooks: where it puts part of the screen into its window, and where it reports
-// the pointer's moves and buttons.
+// the pointer's moves and buttons. Ours take their place (false, changing nothing, where the
+// library has none) until its own are put back. From within ours, where the library holds its
+// lock, its own put that part of the screen into `target` instead, or take the report.
 using Redrawer = void (*)(int x, int y, int width, int height);
 using PointerHandler = void (*)(int dx, int dy, int dz, int dw, int buttons);
-struct LibraryHooks {
-    Redrawer redraw;
-    PointerHandler pointer;
-};
-
-// Puts `ours` in place of the library's own hooks (false, changing nothing, where the library
-// has none); and puts its own back. Under LibraryLock.
-bool replace_library_hooks(LibraryHooks ours);
+bool replace_library_hooks(Redrawer redraw, PointerHandler pointer);
 void restore_library_hooks();
-
-// From within our hooks, where the library holds its lock: has the library's own redrawer put
-// that part of the screen into `target` instead of its window, and passes a pointer report on
-// to the library's own handler.
 void redraw_into(Drawable target, int x, int y, int width, int height);
 void pass_pointer_on(int dx, int dy, int dz, int dw, int buttons);
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "desktop.h"
-#include "x11/x_errors.h"
+#include "x11/local.h"
 
 namespace {
 

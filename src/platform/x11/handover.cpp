@@ -8,22 +8,17 @@
 // It goes to the monitor where the pointer is, and the picture is fitted to whatever size the
 // window manager gives it, then and later.
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/xf86vmode.h>
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "ending.h"
-#include "x11/allegro_x11.h"
-#include "x11/handover.h"
-#include "x11/pointer_monitor.h"
-#include "x11/wait.h"
-#include "x11/window_follow.h"
-#include "x11/x_errors.h"
+#include "x11/local.h"
 
 namespace {
 
@@ -84,12 +79,7 @@ std::vector<unsigned long> read_property(Display* display, Window window, Atom n
 }
 
 bool holds(const std::vector<unsigned long>& items, Atom atom) {
-    for (const unsigned long item : items) {
-        if (item == atom) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(items.begin(), items.end(), atom) != items.end();
 }
 
 // An EWMH window manager names a check window on the root window, and the check window names

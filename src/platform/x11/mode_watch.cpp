@@ -3,11 +3,7 @@
 // that is just starting (a session's autostart) can take the request to map the window and
 // never act on it. A thread of ours watches meanwhile, on the program's own connection. It
 // never reads the library's state, which the library changes meanwhile: what it needs is
-// taken before it starts.
-#include "x11/mode_watch.h"
-
-#include <X11/Xlib.h>
-
+// taken before it starts. Meanwhile a signal to end ends the program at once, by that signal.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -15,9 +11,7 @@
 #include <thread>
 
 #include "ending.h"
-#include "x11/allegro_x11.h"
-#include "x11/own_connection.h"
-#include "x11/wait.h"
+#include "x11/local.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "x11/own_connection.h"
-
-#include "x11/allegro_x11.h"
+// The library's input thread takes every event from the library's connection and drops those
+// it has no use for, so the events the program waits for come on a connection of its own.
+#include "x11/local.h"
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "x11/pointer_monitor.h"
-
+// The monitor the full-screen window goes to: the one the pointer is on, noted before the
+// library's mode set warps the pointer into its own window.
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <array>
 #include <thread>
+
+#include "x11/local.h"
 
 namespace {
 
@@ -57,6 +59,8 @@ void remember_pointer_monitor() {
         windows.display != nullptr && find_pointer_monitor(windows.display, pointer_monitor);
 }
 
+// The library's full-screen window covers the whole X screen, which spans every monitor, so a
+// window manager would make it full screen on whichever monitor it likes, or cover them all.
 void place_on_pointer_monitor(const LibraryWindows& windows) {
     if (!remembered) {
         return;
@@ -75,6 +79,9 @@ void place_on_pointer_monitor(const LibraryWindows& windows) {
     XSetWMNormalHints(windows.display, windows.full_screen, &hints);
 }
 
+// The library's window covered every monitor while it set the mode. A compositor that repaints
+// only where a window changes (sway 1.7) goes on showing it, black, on the monitors it has left:
+// a window of our own over each of them, shown a moment and taken away, has them repainted.
 void repaint_other_monitors(Display* display) {
     if (!remembered) {
         return;

@@ -1,15 +1,17 @@
-// The scaled picture: the library's frames go into an 800x600 pixmap instead of its window,
-// and the X server scales them with RENDER from there into the window, which then covers the
-// whole full-screen window. The pointer's positions in that window are mapped back.
-#include "x11/scaling.h"
-
+// Fitting the 800x600 picture to a full-screen window of another size, as a compositor gives
+// it (KWin and sway give it a whole monitor, or a HiDPI one a scaled size). The library's
+// frames go into an 800x600 pixmap instead of its window, and the X server scales them with
+// RENDER from there into the largest 4:3 area that fits, centred on black; the pointer's
+// positions are mapped back into the picture. Where the server cannot, the picture is shown
+// unscaled in the middle, after a one-line reason the first time. At the mode's size it is
+// drawn as the library draws it.
 #include <X11/extensions/Xrender.h>
 #include <allegro.h>
 
 #include <cstdio>
 
 #include "picture_fit.h"
-#include "x11/x_errors.h"
+#include "x11/local.h"
 
 namespace {
 
@@ -46,18 +48,12 @@ void map_pointer(int dx, int dy, int dz, int dw, int buttons) {
     pass_pointer_on(dx, dy, dz, dw, buttons);
 }
 
+// Once all three were asked for. One the server refused gives an error as it is freed, which
+// start_scaling's trap expects.
 void free_server_side() {
-    if (scaling.source != None) {
-        XRenderFreePicture(scaling.display, scaling.source);
-    }
-    if (scaling.target != None) {
-        XRenderFreePicture(scaling.display, scaling.target);
-    }
-    if (scaling.frame != None) {
-        XFreePixmap(scaling.display, scaling.frame);
-    }
-    scaling.source = scaling.target = None;
-    scaling.frame = None;
+    XRenderFreePicture(scaling.display, scaling.source);
+    XRenderFreePicture(scaling.display, scaling.target);
+    XFreePixmap(scaling.display, scaling.frame);
 }
 
 // The library's own drawing back, before the library shuts down or where the window is the
@@ -75,27 +71,18 @@ void stop_scaling_at_shutdown() {
     stop_scaling();
 }
 
-// Said once: what stopped it then would stop it at every later size.
-void refuse_scaling(const char* reason) {
-    std::fprintf(stderr,
-                 "comets: cannot scale the picture to the window (%s); showing it unscaled\n",
-                 reason);
-    scaling.refused = true;
-}
-
 // The pixmap the frames go into and the pictures RENDER scales between, checked before the
-// hooks go in; false, with nothing left behind, where the server cannot have them.
-bool start_scaling(const LibraryWindows& windows) {
+// hooks go in. Where the server or the library cannot have them, nothing is left behind, and
+// the reason is returned.
+const char* start_scaling(const LibraryWindows& windows) {
     Display* display = windows.display;
     int first_event = 0, first_error = 0;
     if (!XRenderQueryExtension(display, &first_event, &first_error)) {
-        refuse_scaling("the X server has no RENDER extension");
-        return false;
+        return "the X server has no RENDER extension";
     }
     XRenderPictFormat* format = XRenderFindVisualFormat(display, windows.visual);
     if (format == nullptr) {
-        refuse_scaling("RENDER has no format for the library's visual");
-        return false;
+        return "RENDER has no format for the library's visual";
     }
     scaling.display = display;
     const XErrorTrap trap;
@@ -107,15 +94,16 @@ bool start_scaling(const LibraryWindows& windows) {
     // The nearest pixel keeps it sharp.
     XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
     XSync(display, False);
+    const char* refusal = nullptr;
     if (trap.caught()) {
-        free_server_side();
-        refuse_scaling("the X server refused its pixmap or pictures");
-        return false;
+        refusal = "the X server refused its pixmap or pictures";
+    } else if (!replace_library_hooks(redraw_scaled, map_pointer)) {
+        refusal = "the library has no drawing hooks to take over";
     }
-    if (!replace_library_hooks({redraw_scaled, map_pointer})) {
+    if (refusal != nullptr) {
         free_server_side();
-        refuse_scaling("the library has no drawing hooks to take over");
-        return false;
+        XSync(display, False);
+        return refusal;
     }
     static bool undo_registered = false;
     if (!undo_registered) {
@@ -123,7 +111,7 @@ bool start_scaling(const LibraryWindows& windows) {
         undo_registered = true;
     }
     scaling.active = true;
-    return true;
+    return nullptr;
 }
 
 // The transform maps the window's pixels to the frame's.
@@ -147,7 +135,17 @@ void fit_picture_to_window(const LibraryWindows& windows, int width, int height)
         return;
     }
     const bool started = !scaling.active;
-    if (started && (scaling.refused || !start_scaling(windows))) {
+    if (started && !scaling.refused) {
+        // Said once: what stopped it then would stop it at every later size.
+        if (const char* refusal = start_scaling(windows)) {
+            std::fprintf(stderr,
+                         "comets: cannot scale the picture to the window (%s); showing it "
+                         "unscaled\n",
+                         refusal);
+            scaling.refused = true;
+        }
+    }
+    if (!scaling.active) {
         XMoveResizeWindow(display, windows.drawing, (width - SCREEN_W) / 2, (height - SCREEN_H) / 2,
                           static_cast<unsigned>(SCREEN_W), static_cast<unsigned>(SCREEN_H));
         return;

@@ -4,10 +4,7 @@
 #include <allegro.h>
 
 #include "desktop.h"
-#include "x11/handover.h"
-#include "x11/mode_watch.h"
-#include "x11/pointer_monitor.h"
-#include "x11/window_follow.h"
+#include "x11/local.h"
 
 namespace {
 

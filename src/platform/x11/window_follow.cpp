@@ -1,11 +1,9 @@
 // The window manager may change the full-screen window's size at any time after the hand-over:
 // when it has finished placing it (a compositor resizes it from the whole X screen to one
 // monitor only after it reported it full screen), on another monitor, on a resolution or
-// scale change. The changes come as ConfigureNotify, on the program's own connection.
-#include "x11/window_follow.h"
-
-#include "x11/own_connection.h"
-#include "x11/scaling.h"
+// scale change. The changes come as ConfigureNotify, on the program's own connection, and the
+// picture is fitted again to each; one look at the connection a frame where nothing came.
+#include "x11/local.h"
 
 namespace {
 
@@ -37,11 +35,10 @@ void start_following(const LibraryWindows& windows) {
 }
 
 void follow_window_size() {
-    if (connection == nullptr || XPending(connection) == 0) {
-        return;
-    }
+    // Only the last size counts: a window manager often sends several on the way, and moves
+    // come as ConfigureNotify too.
     int width = 0, height = 0;
-    while (XPending(connection) > 0) {
+    while (connection != nullptr && XPending(connection) > 0) {
         XEvent event;
         XNextEvent(connection, &event);
         if (event.type == ConfigureNotify && event.xconfigure.window == followed.full_screen) {
@@ -49,8 +46,6 @@ void follow_window_size() {
             height = event.xconfigure.height;
         }
     }
-    // Only the last size counts: a window manager often sends several on the way, and moves
-    // come as ConfigureNotify too.
     if (width > 0 && height > 0 && (width != fitted_width || height != fitted_height)) {
         const LibraryLock lock;
         fit(width, height);
