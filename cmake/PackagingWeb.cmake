@@ -7,17 +7,18 @@
 # timer driver's pointer, from a library function that is not instrumented; it keeps no state
 # of its own across that call, so when the stack is rewound it is simply called again with the
 # same arguments. (An optimised build keeps no other names for the list to match.)
-# EXIT_RUNTIME, so the page learns main's status; the page starts main itself (page.js says
-# why).
+# EXIT_RUNTIME, so the page learns main's status; program.js starts main itself, and says why.
+# It runs in a worker where the browser can, else on the page's thread.
 set_target_properties(comets PROPERTIES SUFFIX .js)
-set(exported _main _malloc _exit _web_take_frame _web_frames_made _web_key_code _web_key_taken
+set(exported _main _malloc _exit _web_take_frame _web_frames_made _web_keys_taken _web_key_code
     _web_key _web_mouse _web_close _web_show_pointer)
 list(JOIN exported , exported)
 target_link_options(comets PRIVATE
     -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT
     "-sASYNCIFY_ADD=[\"main\"]"
-    -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sEXPORTED_FUNCTIONS=${exported}
-    -sEXPORTED_RUNTIME_METHODS=HEAPU8,HEAPU32,ccall,lengthBytesUTF8,stringToUTF8)
+    -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web,worker
+    -sEXPORTED_FUNCTIONS=${exported}
+    -sEXPORTED_RUNTIME_METHODS=HEAPU8,HEAPU32,ccall,lengthBytesUTF8,stringToUTF8,UTF8ToString)
 
 install(FILES $<TARGET_FILE:comets> $<TARGET_FILE_DIR:comets>/comets.wasm DESTINATION .)
 file(GLOB page CONFIGURE_DEPENDS web/page/*)

@@ -2,8 +2,9 @@
 # Builds comets as a web page from the same source, with Debian's emscripten: Allegro 4.4.3.1
 # from its upstream source (scripts/allegro-source.sh) with the library's web platform of
 # web/allegro/ in place of its X11 one, then the program through CMake (emcmake), whose frame
-# loop runs on the page's own thread and gives it back at each display frame (ASYNCIFY), so
-# that the page needs no shared memory and runs in every engine and from any static host.
+# loop runs in a worker (or on the page's thread) and gives its thread back between frames
+# (ASYNCIFY), so that the page needs no shared memory and runs in every engine and from any
+# static host.
 # The result is a static site in build-web/site/ (the page, its scripts, the .wasm, the
 # licences) and build-web/comets-VERSION-web.zip (scripts/zip.sh), the same to the byte for
 # the same commit. Everything it fetches or makes stays in build-web/.

@@ -1,7 +1,7 @@
-/* The library's web platform: drivers that live inside a browser page. The program runs on
-   the page's thread and gives it back once per display frame and whenever it rests; then the
-   page shows the last frame and feeds input through the functions the drivers export (called
-   from page.js). */
+/* The library's web platform: drivers that live inside a browser page. The program runs in a
+   worker, or else on the page's thread, and gives its thread back at frames and whenever it
+   rests; meanwhile program.js hands it the page's input and takes its frames through the
+   functions the drivers export. */
 #ifndef WEB_PLATFORM_H
 #define WEB_PLATFORM_H
 

@@ -1,7 +1,7 @@
 /* The graphics driver: the screen is a 32-bit bitmap in memory of the page's size, its pixels
    laid out as a canvas wants them (red, green, blue, alpha). Each copy onto it finishes a
-   frame. The program and the page share one thread: the page takes the last finished frame
-   when it has its turn, on its next animation frame. */
+   frame. The page asks for the last finished frame at each of its animation frames, and is
+   given it between two frames of the program (program.js). */
 #include <emscripten/emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -73,7 +73,7 @@ GFX_DRIVER gfx_web = {
     .windowed = FALSE,
 };
 
-/* Called by the page, while the program has given it its turn. */
+/* Called from program.js, between frames. */
 
 /* The frame finished last, WIDTH x HEIGHT pixels of red, green, blue and alpha bytes, or NULL
    when there is none since the page last took one. The screen's pixels carry no alpha, so

@@ -1,6 +1,7 @@
 /* The keyboard driver: the page passes on each key pressed or released while it has the
    focus, by its KeyboardEvent.code, which is turned here into the library's scancode. */
 #include <emscripten/emscripten.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "web.h"
@@ -21,18 +22,19 @@ KEYBOARD_DRIVER keyboard_web = {
     .exit = web_keyboard_exit,
 };
 
-/* The code of the key the page asks about, written there by the page (UTF-8). */
+/* The code of the key pressed or released, written there by the page (UTF-8). */
 static char key_code[32];
 
-/* The library's scancode of a key the program takes (letters, digits, Esc, Enter, Space and
-   the arrows), or 0. */
-static int scancode_of(const char *code) {
-    static const struct {
-        const char *code;
-        int scancode;
-    } named[] = {{"Escape", KEY_ESC},      {"Enter", KEY_ENTER},     {"Space", KEY_SPACE},
-                 {"ArrowLeft", KEY_LEFT},  {"ArrowRight", KEY_RIGHT}, {"ArrowUp", KEY_UP},
-                 {"ArrowDown", KEY_DOWN}};
+/* The keys the program takes besides letters and digits. */
+static const struct {
+    const char* code;
+    int scancode;
+} named[] = {{"Escape", KEY_ESC},     {"Enter", KEY_ENTER},      {"Space", KEY_SPACE},
+             {"ArrowLeft", KEY_LEFT}, {"ArrowRight", KEY_RIGHT}, {"ArrowUp", KEY_UP},
+             {"ArrowDown", KEY_DOWN}};
+
+/* The library's scancode of a key the program takes, or 0. */
+static int scancode_of(const char* code) {
     size_t i;
     if (strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == '\0')
         return KEY_A + (code[3] - 'A');
@@ -45,14 +47,25 @@ static int scancode_of(const char *code) {
     return 0;
 }
 
-/* Called by the page, while the program has given it its turn: where it writes a key's code,
-   whether the program takes that key, and its press or release. */
-EMSCRIPTEN_KEEPALIVE char *web_key_code(void) {
-    return key_code;
+/* Called from program.js, between frames: the codes of every key the program takes, each
+   followed by a space, which the page keeps from the browser and passes on; where a key's code
+   is written; and that key's press or release. */
+EMSCRIPTEN_KEEPALIVE const char* web_keys_taken(void) {
+    static char list[512];
+    size_t i;
+    if (list[0] != '\0')
+        return list;
+    for (i = 0; i < 26; i++)
+        sprintf(list + strlen(list), "Key%c ", (char)('A' + i));
+    for (i = 0; i < 10; i++)
+        sprintf(list + strlen(list), "Digit%c ", (char)('0' + i));
+    for (i = 0; i < sizeof named / sizeof named[0]; i++)
+        sprintf(list + strlen(list), "%s ", named[i].code);
+    return list;
 }
 
-EMSCRIPTEN_KEEPALIVE int web_key_taken(void) {
-    return scancode_of(key_code) != 0;
+EMSCRIPTEN_KEEPALIVE char* web_key_code(void) {
+    return key_code;
 }
 
 EMSCRIPTEN_KEEPALIVE void web_key(int pressed, int ascii) {

@@ -30,7 +30,7 @@ MOUSE_DRIVER mousedrv_web = {
     .set_range = web_mouse_range,
 };
 
-/* Called by the page, while the program has given it its turn. */
+/* Called from program.js, between frames. */
 EMSCRIPTEN_KEEPALIVE void web_mouse(int x, int y, int buttons) {
     _mouse_x = MID(0, x, 799);
     _mouse_y = MID(0, y, 599);

@@ -1,5 +1,5 @@
 /* The timer driver: nothing in the program runs on timers, so none ever fire; only rest()
-   waits, by giving the page its thread for that long (page.js). */
+   waits, by giving the thread back for that long (program.js). */
 #include <emscripten/emscripten.h>
 
 #include "web.h"

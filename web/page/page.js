@@ -1,19 +1,17 @@
-// The page around the program: it starts comets.js, whose main runs on this thread and gives
-// it back once per display frame; shows the program's last finished frame on each animation
-// frame; passes keys, the pointer, touches and the Close button on to the library's web
-// platform; and says in words what went wrong when something does.
+// The page around the program: it starts the program (program.js) in a worker, or else on this
+// thread; shows the program's last finished frame on each animation frame; passes keys, the
+// pointer, touches, the Close button and whether the page is shown on to it; and says in words
+// what went wrong when something does.
 "use strict";
 
 const canvas = document.getElementById("picture");
 const WIDTH = canvas.width, HEIGHT = canvas.height;  // the program's screen, said in index.html
 const context = canvas.getContext("2d");
-const picture = context.createImageData(WIDTH, HEIGHT);
 const output = document.getElementById("output");
 const message = document.getElementById("message");
 const closeButton = document.getElementById("close");
 const againButton = document.getElementById("again");
 const controls = ["freeze", "fullscreen", "close"].map((id) => document.getElementById(id));
-
 
 let running = false;
 let framesShown = 0, firstShownAt = 0;  // how the page keeps up, for whoever measures it
@@ -34,6 +32,7 @@ function enableControls(enabled) {
 // A page that cannot run says why, and its controls stay off.
 function cannotRun(text) {
     running = false;
+    settleCounts();
     enableControls(false);
     say(text);
     output.textContent = "Not running";
@@ -55,69 +54,113 @@ function takeOutput(code) {
     output.textContent = outputLine;
 }
 
-// Frames: the program makes frames much faster than a screen shows them; each animation
-// frame shows the last one finished, if it is new.
-//
-// The program and the page share this thread. The program asks at each frame whether the
-// page wants its turn: once its share of the display frame is used up, or always while the
-// page is hidden (no animation frames come then, so it waits until shown). It is resumed
-// after the browser has painted, in a task of its own, and runs until its share is used up:
-// most of a display frame, leaving the rest for the browser's own work.
-const SHARE = 0.6;
-let frameInterval = 1000 / 60, lastFrameAt = 0, turnEnds = 0;
-const waiting = [];
-const resumer = new MessageChannel();
-resumer.port1.onmessage = () => {
-    for (const resume of waiting.splice(0)) {
-        resume();
-    }
-};
+// The program: a port to it, whichever thread it runs on (program.js), and what it said.
+let program = null;
+let programThread = "";  // "worker" or "page", for whoever measures it
+let takenKeys = new Set();
+const counts = [];       // answers awaited to framesMade()
 
+function toProgram(type, fields = {}, transfer = []) {
+    if (running) {
+        program.postMessage({type, ...fields}, transfer);
+    }
+}
+
+// Frames: the program makes frames much faster than a screen shows them. Once the browser has
+// painted, in a task of its own, the page starts the program's next turn, which lasts for its
+// share of this display frame: where painting takes long, the program takes less. With it goes
+// the page's buffer, if the page has it; the program gives it back filled with the last frame
+// it finished by the end of its turn, and the page shows it at once, ready for the next paint.
+// The buffer goes back and forth, so no frame is allocated anew.
+let frameInterval = 1000 / 60, lastFrameAt = 0;
+let frameBuffer = new ArrayBuffer(WIDTH * HEIGHT * 4);  // null while the program has it
 function show(time) {
     if (lastFrameAt && time - lastFrameAt < 100) {
         frameInterval += (time - lastFrameAt - frameInterval) / 8;
     }
     lastFrameAt = time;
-    const start = running ? Module._web_take_frame() : 0;
-    if (start && pointerWanted !== pointerShown) {
-        pointerShown = pointerWanted;
-        Module._web_show_pointer(pointerShown ? 1 : 0);
-    }
-    if (start) {
-        picture.data.set(Module.HEAPU8.subarray(start, start + WIDTH * HEIGHT * 4));
-        context.putImageData(picture, 0, 0);
-        firstShownAt = firstShownAt || performance.now();
-        framesShown++;
-    }
-    if (waiting.length > 0) {
-        turnEnds = time + frameInterval * SHARE;
-        resumer.port2.postMessage(null);
+    if (running) {
+        afterPaint.port2.postMessage(time);
     }
     requestAnimationFrame(show);
 }
 
-function pageWantsItsTurn() {
-    return document.hidden || performance.now() >= turnEnds;
+const afterPaint = new MessageChannel();
+afterPaint.port1.onmessage = ({data: time}) => {
+    // The program's clock has another origin.
+    const turn = {start: performance.timeOrigin + time, interval: frameInterval};
+    if (frameBuffer) {
+        turn.buffer = frameBuffer;
+        frameBuffer = null;
+    }
+    toProgram("turn", turn, turn.buffer ? [turn.buffer] : []);
+};
+
+function showFrame(buffer) {
+    frameBuffer = buffer;
+    context.putImageData(new ImageData(new Uint8ClampedArray(buffer), WIDTH, HEIGHT), 0, 0);
+    firstShownAt = firstShownAt || performance.now();
+    framesShown++;
 }
 
-function pageTurn() {
-    return new Promise((resume) => waiting.push(resume));
+// How many frames the program has made, asked of it: it answers even while it waits for the
+// page to be shown again.
+function framesMade() {
+    return running ? new Promise((answer) => {
+        counts.push(answer);
+        toProgram("count");
+    }) : Promise.resolve(0);
 }
 
-// The program's rest(): the page has its thread meanwhile, and the program a new share after.
-function pageSleep(milliseconds) {
-    return new Promise((resume) => setTimeout(() => {
-        turnEnds = performance.now() + frameInterval * SHARE;
-        resume();
-    }, milliseconds));
+// Counts asked for and never to be answered, as the program has ended.
+function settleCounts() {
+    for (const answer of counts.splice(0)) {
+        answer(0);
+    }
+}
+
+function fromProgram({data}) {
+    switch (data.type) {
+    case "frame":
+        showFrame(data.buffer);
+        break;
+    case "count":
+        counts.shift()(data.made);
+        break;
+    case "output":
+        takeOutput(data.code);
+        break;
+    case "error":
+        console.error(data.text);
+        say(data.text);
+        break;
+    case "started":
+        takenKeys = new Set(data.keys);
+        running = true;
+        enableControls(true);
+        toProgram("hidden", {hidden: document.hidden});
+        showPointer(matchMedia("(any-pointer: fine)").matches);
+        canvas.focus();
+        break;
+    case "ended":
+        ended(data.status);
+        break;
+    case "aborted":
+        cannotRun(data.started ? "The program stopped: " + data.reason
+                               : "comets.wasm could not be started: " + data.reason);
+        break;
+    case "missing":
+        cannotRun(data.name + " is missing.");
+        break;
+    }
 }
 
 // Keys: only those the program takes are taken from the browser, so they never scroll the
-// page; which they are, and what each is to it, the library's web platform says from the
-// key's KeyboardEvent.code. A held key is released when the page loses the focus or is hidden,
-// since its release would then never come.
+// page; which they are the program says as it starts, and it maps each by its
+// KeyboardEvent.code. A held key is released when the page loses the focus or is hidden, since
+// its release would then never come.
 function key(event, pressed) {
-    if (!running || event.ctrlKey || event.altKey || event.metaKey || !keyTaken(event.code)) {
+    if (!running || event.ctrlKey || event.altKey || event.metaKey || !takenKeys.has(event.code)) {
         return;
     }
     event.preventDefault();
@@ -127,20 +170,13 @@ function key(event, pressed) {
     pressKey(event.code, pressed, event.key.length === 1 ? event.key.charCodeAt(0) : 0);
 }
 
-function keyTaken(code) {
-    Module.stringToUTF8(code, Module._web_key_code(), 32);
-    return Module._web_key_taken() !== 0;
-}
-
 function pressKey(code, pressed, ascii = 0) {
     if (pressed) {
         heldKeys.add(code);
     } else {
         heldKeys.delete(code);
     }
-    if (running && keyTaken(code)) {
-        Module._web_key(pressed ? 1 : 0, ascii);
-    }
+    toProgram("key", {code, pressed, ascii});
 }
 
 function releaseKeys() {
@@ -176,7 +212,7 @@ function pointer(event) {
     } else {
         buttons = (event.buttons & 1) | (event.buttons & 2);
     }
-    Module._web_mouse(x, y, buttons);
+    toProgram("mouse", {x, y, buttons});
     if (event.type === "pointerdown") {
         canvas.focus();
         canvas.setPointerCapture(event.pointerId);
@@ -185,21 +221,25 @@ function pointer(event) {
 }
 
 // The program's pointer arrow is drawn only where the visitor has a mouse: a finger shows
-// where it is itself. Passed on once the program has its screen, as the library's start-up
-// sets the arrow.
-let pointerWanted = true, pointerShown = true;
+// where it is itself.
+let pointerShown = true;
 function showPointer(shown) {
-    pointerWanted = shown;
+    if (shown !== pointerShown) {
+        pointerShown = shown;
+        toProgram("pointer", {shown});
+    }
 }
 
 function hideOrShow() {
     if (document.hidden) {
         releaseKeys();
     }
+    toProgram("hidden", {hidden: document.hidden});
 }
 
 function ended(status) {
     running = false;
+    settleCounts();
     releaseKeys();
     enableControls(false);
     againButton.hidden = false;
@@ -224,7 +264,7 @@ function wire() {
     for (const type of ["pointerup", "pointercancel", "lostpointercapture"]) {
         freeze.addEventListener(type, () => heldKeys.has("KeyP") && pressKey("KeyP", false));
     }
-    closeButton.addEventListener("click", () => running && Module._web_close());
+    closeButton.addEventListener("click", () => toProgram("close"));
     againButton.addEventListener("click", () => location.reload());
     document.getElementById("fullscreen").addEventListener("click", () => {
         const stage = document.getElementById("stage");
@@ -235,57 +275,51 @@ function wire() {
 }
 
 // Options come from the page's address, for the program's own parser: ?fps=60 is --fps 60. A
-// window means nothing in a page, so ?window is left out.
+// window means nothing in a page, so ?window is left out; ?page-thread is the page's own.
 function options() {
     const list = [];
     for (const [name, value] of new URLSearchParams(location.search)) {
-        if (name !== "window") {
+        if (name !== "window" && name !== "page-thread") {
             list.push("--" + name, ...(value === "" ? [] : [value]));
         }
     }
     return list;
 }
 
-// main is started here rather than by the runtime: a main that has waited for the page
-// returns its status to a promise only when called so, and the runtime is then ended with it,
-// as a return from main ends a program.
-function runMain() {
+// The program runs in a worker, which leaves the page's thread to the visitor. Where the
+// browser has no workers, or the address asks for it with ?page-thread (to compare), it runs
+// on the page's thread, loaded as scripts of the page, and talks to it through a channel.
+function runProgram() {
     const words = ["comets", ...options()];
-    const argv = Module._malloc((words.length + 1) * 4);
-    words.forEach((word, i) => {
-        const size = Module.lengthBytesUTF8(word) + 1;
-        const text = Module._malloc(size);
-        Module.stringToUTF8(word, text, size);
-        Module.HEAPU32[argv / 4 + i] = text;
+    if (typeof Worker === "function" && !new URLSearchParams(location.search).has("page-thread")) {
+        try {
+            program = new Worker("worker.js");
+            program.onmessage = fromProgram;
+            program.onerror = () => cannotRun("worker.js is missing.");
+            program.postMessage({words});
+            programThread = "worker";
+            return;
+        } catch (error) {
+            console.error(error);  // a worker refused: the page's thread then
+        }
+    }
+    const channel = new MessageChannel();
+    program = channel.port1;
+    program.onmessage = fromProgram;
+    programThread = "page";
+    load("program.js", () => {
+        startProgram(channel.port2, words);
+        load("comets.js", () => {});
     });
-    Module.HEAPU32[argv / 4 + words.length] = 0;
-    Module.ccall("main", "number", ["number", "number"], [words.length, argv], {async: true})
-        .then((status) => Module._exit(status));
 }
 
-var Module = {
-    noInitialRun: true,
-    pageWantsItsTurn,
-    pageTurn,
-    pageSleep,
-    stdout: takeOutput,
-    printErr: (text) => {
-        console.error(text);
-        say(text);
-    },
-    onRuntimeInitialized: () => {
-        running = true;
-        enableControls(true);
-        showPointer(matchMedia("(any-pointer: fine)").matches);
-        canvas.focus();
-        runMain();
-    },
-    onExit: ended,
-    onAbort: (reason) => {
-        cannotRun(Module.calledRun ? "The program stopped: " + reason
-                                   : "comets.wasm could not be started: " + reason);
-    },
-};
+function load(name, then) {
+    const script = document.createElement("script");
+    script.src = name;
+    script.onload = then;
+    script.onerror = () => cannotRun(name + " is missing.");
+    document.body.appendChild(script);
+}
 
 async function start() {
     wire();
@@ -313,10 +347,7 @@ async function start() {
         cannotRun("comets.wasm is missing: " + error.message);
         return;
     }
-    const script = document.createElement("script");
-    script.src = "comets.js";
-    script.onerror = () => cannotRun("comets.js is missing.");
-    document.body.appendChild(script);
+    runProgram();
 }
 
 start();

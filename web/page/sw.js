@@ -5,8 +5,8 @@
 "use strict";
 
 const CACHE = "comets";
-const SITE = ["./", "index.html", "page.js", "comets.js", "comets.wasm", "comets.svg",
-              "comets-192.png", "comets-512.png", "manifest.webmanifest"];
+const SITE = ["./", "index.html", "page.js", "program.js", "worker.js", "comets.js", "comets.wasm",
+              "comets.svg", "comets-192.png", "comets-512.png", "manifest.webmanifest"];
 
 self.addEventListener("install", (event) => {
     event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(SITE))

@@ -1,6 +1,7 @@
-// The browser: the program runs on the page's own thread, which shows its frames and delivers
-// its input, so once per display frame it hands that thread back to the page (page.js decides
-// when, and resumes it once the browser has painted).
+// The browser: the program's input and the page's turns come as messages, which are
+// taken only while the program's thread is free, in a worker or on the page's own thread; so
+// at a frame it hands the thread back, when program.js says its turn has lasted long enough,
+// and is resumed after.
 #include <emscripten/emscripten.h>
 
 #include "desktop.h"
