@@ -31,10 +31,19 @@ import bidi  # Firefox over WebDriver BiDi, beside this file
 SITE = os.path.abspath(sys.argv[1])
 SERVER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve-web.py")
 
+# The picture's pixels from (x, y) on, w x h, copied from the canvas, whatever its context.
+PIXELS = """
+    const pixels = (x, y, w, h) => {
+        const copy = document.createElement("canvas");
+        [copy.width, copy.height] = [800, 600];
+        const context = copy.getContext("2d");
+        context.drawImage(document.getElementById("picture"), 0, 0);
+        return context.getImageData(x, y, w, h).data;
+    };"""
+
 # The share of the lit pixels within 120 of the picture's point (x, y), and a hash of it all.
-PICTURE = """
-    const data = document.getElementById("picture").getContext("2d")
-        .getImageData(0, 0, 800, 600).data;
+PICTURE = PIXELS + """
+    const data = pixels(0, 0, 800, 600);
     let hash = 0, lit = 0, near = 0;
     for (let i = 0; i < data.length; i += 4) {
         const value = data[i] | data[i + 1] << 8 | data[i + 2] << 16;
@@ -49,9 +58,8 @@ PICTURE = """
 
 
 # How many pixels of the 10x16 box from (x, y) are pure white, as the mouse arrow's fill is.
-WHITE = """
-    const data = document.getElementById("picture").getContext("2d")
-        .getImageData(arguments[0], arguments[1], 10, 16).data;
+WHITE = PIXELS + """
+    const data = pixels(arguments[0], arguments[1], 10, 16);
     return data.filter((v, i) => i % 4 === 0 && v + data[i + 1] + data[i + 2] === 765).length;"""
 
 

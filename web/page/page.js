@@ -6,7 +6,7 @@
 
 const canvas = document.getElementById("picture");
 const WIDTH = canvas.width, HEIGHT = canvas.height;  // the program's screen, said in index.html
-const context = canvas.getContext("2d");
+let context = null;  // "bitmaprenderer" for a worker's frames, else "2d"
 const output = document.getElementById("output");
 const message = document.getElementById("message");
 const closeButton = document.getElementById("close");
@@ -68,10 +68,10 @@ function toProgram(type, fields = {}, transfer = []) {
 
 // Frames: the program makes frames much faster than a screen shows them. Once the browser has
 // painted, in a task of its own, the page starts the program's next turn, which lasts for its
-// share of this display frame: where painting takes long, the program takes less. With it goes
-// the page's buffer, if the page has it; the program gives it back filled with the last frame
-// it finished by the end of its turn, and the page shows it at once, ready for the next paint.
-// The buffer goes back and forth, so no frame is allocated anew.
+// share of this display frame: where painting takes long, the program takes less. By the end
+// of its turn the program sends the last frame it finished, and the page shows it at once,
+// ready for the next paint: from a worker as a bitmap, shown without a copy; on the page's
+// thread in the page's one buffer, which goes with the turn and comes back with the frame.
 let frameInterval = 1000 / 60, lastFrameAt = 0;
 let frameBuffer = new ArrayBuffer(WIDTH * HEIGHT * 4);  // null while the program has it
 function show(time) {
@@ -96,9 +96,13 @@ afterPaint.port1.onmessage = ({data: time}) => {
     toProgram("turn", turn, turn.buffer ? [turn.buffer] : []);
 };
 
-function showFrame(buffer) {
-    frameBuffer = buffer;
-    context.putImageData(new ImageData(new Uint8ClampedArray(buffer), WIDTH, HEIGHT), 0, 0);
+function showFrame({bitmap, buffer}) {
+    if (bitmap) {
+        context.transferFromImageBitmap(bitmap);
+    } else {
+        frameBuffer = buffer;
+        context.putImageData(new ImageData(new Uint8ClampedArray(buffer), WIDTH, HEIGHT), 0, 0);
+    }
     firstShownAt = firstShownAt || performance.now();
     framesShown++;
 }
@@ -122,7 +126,7 @@ function settleCounts() {
 function fromProgram({data}) {
     switch (data.type) {
     case "frame":
-        showFrame(data.buffer);
+        showFrame(data);
         break;
     case "count":
         counts.shift()(data.made);
@@ -286,29 +290,37 @@ function options() {
     return list;
 }
 
-// The program runs in a worker, which leaves the page's thread to the visitor. Where the
-// browser has no workers, or the address asks for it with ?page-thread (to compare), it runs
-// on the page's thread, loaded as scripts of the page, and talks to it through a channel.
+// The program runs in a worker, which leaves the page's thread to the visitor, and sends its
+// frames as bitmaps. Where the browser cannot do that, or the address asks with ?page-thread
+// (to compare), it runs on the page's thread, loaded as scripts of the page, and talks to it
+// through a channel.
 function runProgram() {
-    const words = ["comets", ...options()];
-    if (typeof Worker === "function" && !new URLSearchParams(location.search).has("page-thread")) {
+    const start = {words: ["comets", ...options()], width: WIDTH, height: HEIGHT};
+    const pageThread = new URLSearchParams(location.search).has("page-thread");
+    if (!pageThread && typeof Worker === "function" && typeof createImageBitmap === "function") {
         try {
-            program = new Worker("worker.js");
-            program.onmessage = fromProgram;
-            program.onerror = () => cannotRun("worker.js is missing.");
-            program.postMessage({words});
-            programThread = "worker";
-            return;
+            program = new Worker("program.js");
         } catch (error) {
             console.error(error);  // a worker refused: the page's thread then
         }
+        context = program && canvas.getContext("bitmaprenderer");
+        if (context) {
+            program.onmessage = fromProgram;
+            program.onerror = () => cannotRun("program.js could not be started.");
+            program.postMessage(start);
+            programThread = "worker";
+            frameBuffer = null;
+            return;
+        }
+        program?.terminate();
     }
+    context = canvas.getContext("2d");
     const channel = new MessageChannel();
     program = channel.port1;
     program.onmessage = fromProgram;
     programThread = "page";
     load("program.js", () => {
-        startProgram(channel.port2, words);
+        startProgram(channel.port2, start);
         load("comets.js", () => {});
     });
 }
@@ -334,20 +346,27 @@ async function start() {
                   "scripts/run-web.sh.");
         return;
     }
+    // The program's thread starts while comets.wasm is fetched and compiled here; it gets the
+    // module compiled. Where comets.wasm is missing or will not compile, the program is stopped.
+    runProgram();
     // A copy of the site for the next visit, which then also works offline.
     if ("serviceWorker" in navigator) {
         navigator.serviceWorker.register("sw.js").catch((error) => console.error(error));
     }
+    let wasm = null;
     try {
-        const response = await fetch("comets.wasm", {method: "HEAD"});
+        const response = await fetch("comets.wasm");
         if (!response.ok) {
             throw new Error("HTTP " + response.status);
         }
+        wasm = await response.arrayBuffer();
+        program.postMessage({type: "wasm", module: await WebAssembly.compile(wasm)});
     } catch (error) {
-        cannotRun("comets.wasm is missing: " + error.message);
-        return;
+        program.onmessage = null;
+        program.terminate ? program.terminate() : program.close();
+        cannotRun(wasm ? "comets.wasm could not be started: " + error.message
+                       : "comets.wasm is missing: " + error.message);
     }
-    runProgram();
 }
 
 start();

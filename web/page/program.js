@@ -1,8 +1,8 @@
-// The program's side of the page: runs comets.js's main in a worker (worker.js) where the
-// browser can, or else on the page's own thread. Either way it talks to the page only through
-// messages on a port: the page's input and turns come in, and frames, output and how
-// the program ended go out. Only Module and startProgram are global, as comets.js shares the
-// global scope, and on the page's thread page.js does too.
+// The program's side of the page: runs comets.js's main in a worker, this file being the
+// worker's script, where the browser can; or else on the page's own thread. Either way it talks
+// to the page only through messages on a port: the page's input and turns come in, and frames,
+// output and how the program ended go out. Only Module and startProgram are global, as
+// comets.js shares the global scope, and on the page's thread page.js does too.
 "use strict";
 
 var Module;
@@ -16,12 +16,17 @@ const startProgram = (() => {
     // machine of few cores compete with the program for them (WebKitGTK, painting in software
     // on two cores, showed a fifth fewer frames with the program running on, and as many as
     // before with this share).
-    const SHARE = typeof WorkerGlobalScope === "function" ? 0.7 : 0.6;
+    const IN_WORKER = typeof WorkerGlobalScope === "function";
+    const SHARE = IN_WORKER ? 0.7 : 0.6;
 
     let port, running = false;
+    // comets.wasm's module, which the page compiles and sends, maybe before comets.js runs.
+    let compiled;
+    const wasmModule = new Promise((resolve) => (compiled = resolve));
     let hidden = false, turnEnds = 0, frameInterval = 1000 / 60;
     let resume = null;         // the program's, while it waits for its next turn
-    let frameBuffer = null;    // the page's, to be filled with the next frame
+    let frameBuffer = null;    // on the page's thread: the page's, for the next frame
+    let pixels = null;         // in a worker: the next frame, made into a bitmap
     let pointerWanted = true, pointerShown = true;
 
     const post = (type, fields = {}, transfer = []) => port.postMessage({type, ...fields}, transfer);
@@ -33,11 +38,12 @@ const startProgram = (() => {
         resumeNow();
     }
 
-    // The frame finished last, if there is one the page has not had and the program has the
-    // page's buffer, goes into it and back to the page. The pointer's arrow is drawn or not
-    // from the next frame on, once the program has its screen.
+    // The frame finished last, if there is one the page has not had, goes to the page. From a
+    // worker it goes as a bitmap, which the page shows without copying it; on the page's
+    // thread, in the page's buffer, once the page has given it back. The pointer's arrow is
+    // drawn or not from the next frame on, once the program has its screen.
     function giveFrame() {
-        const start = frameBuffer ? Module._web_take_frame() : 0;
+        const start = IN_WORKER || frameBuffer ? Module._web_take_frame() : 0;
         if (!start) {
             return;
         }
@@ -45,14 +51,23 @@ const startProgram = (() => {
             pointerShown = pointerWanted;
             Module._web_show_pointer(pointerShown ? 1 : 0);
         }
-        new Uint8Array(frameBuffer).set(Module.HEAPU8.subarray(start, start + frameBuffer.byteLength));
-        post("frame", {buffer: frameBuffer}, [frameBuffer]);
-        frameBuffer = null;
+        const frame = IN_WORKER ? pixels.data : new Uint8Array(frameBuffer);
+        frame.set(Module.HEAPU8.subarray(start, start + frame.length));
+        if (IN_WORKER) {
+            // The pixels are taken as it is called: they can be written again meanwhile.
+            createImageBitmap(pixels).then((bitmap) => post("frame", {bitmap}, [bitmap]));
+        } else {
+            post("frame", {buffer: frameBuffer}, [frameBuffer]);
+            frameBuffer = null;
+        }
     }
 
     // Input, while the program waits for its turn or rests: it only ever runs between frames.
     // The key's code goes where the library's web keyboard reads it.
     function fromPage({data}) {
+        if (data.type === "wasm") {
+            compiled(data.module);
+        }
         if (!running) {
             return;
         }
@@ -122,12 +137,21 @@ const startProgram = (() => {
             .then((status) => Module._exit(status));
     }
 
-    // Sets up Module for comets.js, which the caller then loads. `words`: the command line.
-    return (messages, words) => {
+    // Sets up Module for comets.js, which the caller then loads: `words` is the command line,
+    // and the program's screen is `width` x `height`.
+    return (messages, {words, width, height}) => {
         port = messages;
+        pixels = IN_WORKER ? new ImageData(width, height) : null;
         port.onmessage = fromPage;
         Module = {
             noInitialRun: true,
+            // The page fetches and compiles comets.wasm while this thread starts, and sends the
+            // module: it is only instantiated here.
+            instantiateWasm: (imports, receive) => {
+                wasmModule.then(async (module) => receive(await WebAssembly.instantiate(module, imports), module))
+                    .catch((error) => post("aborted", {reason: String(error), started: false}));
+                return {};
+            },
             pageWantsItsTurn,
             pageTurn,
             pageSleep,
@@ -150,3 +174,15 @@ const startProgram = (() => {
         };
     };
 })();
+
+// As the worker's script: the page's first message starts the program.
+if (typeof WorkerGlobalScope === "function") {
+    self.onmessage = ({data}) => {
+        startProgram(self, data);
+        try {
+            importScripts("comets.js");
+        } catch (error) {
+            self.postMessage({type: "missing", name: "comets.js"});
+        }
+    };
+}

@@ -5,7 +5,7 @@
 "use strict";
 
 const CACHE = "comets";
-const SITE = ["./", "index.html", "page.js", "program.js", "worker.js", "comets.js", "comets.wasm",
+const SITE = ["./", "index.html", "page.js", "program.js", "comets.js", "comets.wasm",
               "comets.svg", "comets-192.png", "comets-512.png", "manifest.webmanifest"];
 
 self.addEventListener("install", (event) => {
