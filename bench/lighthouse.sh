@@ -33,6 +33,7 @@ servers=()
 trap 'kill "${servers[@]}"' EXIT
 addresses=()
 for i in "${!sites[@]}"; do
+    rm -f "$tool/address-$i"  # an earlier run's, which the server's output would empty late
     /usr/bin/python3 scripts/serve-web.py "${sites[$i]}" > "$tool/address-$i" &
     servers+=($!)
     until [[ -s $tool/address-$i ]]; do sleep 0.1; done

@@ -14,8 +14,7 @@ const startProgram = (() => {
     // painted; meanwhile it takes its messages. The rest is the browser's own: on the page's
     // thread the page itself; in a worker the drawing and compositing beside it, which on a
     // machine of few cores compete with the program for them (WebKitGTK, painting in software
-    // on two cores, showed a fifth fewer frames with the program running on, and as many as
-    // before with this share).
+    // on two cores, showed fewer frames with the program running on).
     const IN_WORKER = typeof WorkerGlobalScope === "function";
     const SHARE = IN_WORKER ? 0.7 : 0.6;
 
