@@ -62,7 +62,8 @@ for i in "${!sites[@]}"; do
         # The median of each figure over the runs; the audits below 90 of the run whose
         # performance score is the median.
         node -e '
-            const [preset, ...files] = process.argv.slice(1), reports = files.map((f) => require(f));
+            const [preset, ...files] = process.argv.slice(1);
+            const reports = files.map((f) => require(f));
             const median = (values) => values.sort((a, b) => a - b)[(values.length - 1) >> 1];
             const audit = (name) => median(reports.map((r) => r.audits[name].numericValue));
             const scores = Object.keys(reports[0].categories).map((key) =>

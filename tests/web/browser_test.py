@@ -2,7 +2,7 @@
 frames the program hands over and the page's own words: every case in each engine that is
 installed, headless Chromium (chromedriver), WebKitGTK (WebKitWebDriver, on the display that
 browser.sh starts) and headless Firefox (WebDriver BiDi, which it serves itself: bidi.py).
-   Usage: [ENGINE=Chromium|WebKitGTK|Firefox] browser_test.py SITE   (SITE: from scripts/build-web.sh)
+   Usage: [ENGINE=Chromium|WebKitGTK|Firefox] browser_test.py SITE   (from scripts/build-web.sh)
 Ends with a line "N passed, N failed"; exit status 1 if any failed."""
 
 import glob

@@ -28,7 +28,9 @@ const startProgram = (() => {
     let pixels = null;         // in a worker: the next frame, made into a bitmap
     let pointerWanted = true, pointerShown = true;
 
-    const post = (type, fields = {}, transfer = []) => port.postMessage({type, ...fields}, transfer);
+    function post(type, fields = {}, transfer = []) {
+        port.postMessage({type, ...fields}, transfer);
+    }
 
     function resumeProgram(frameStart) {
         turnEnds = frameStart + frameInterval * SHARE;
@@ -147,7 +149,9 @@ const startProgram = (() => {
             // The page fetches and compiles comets.wasm while this thread starts, and sends the
             // module: it is only instantiated here.
             instantiateWasm: (imports, receive) => {
-                wasmModule.then(async (module) => receive(await WebAssembly.instantiate(module, imports), module))
+                wasmModule
+                    .then(async (module) =>
+                        receive(await WebAssembly.instantiate(module, imports), module))
                     .catch((error) => post("aborted", {reason: String(error), started: false}));
                 return {};
             },
@@ -159,7 +163,8 @@ const startProgram = (() => {
             printErr: (text) => post("error", {text}),
             onRuntimeInitialized: () => {
                 running = true;
-                post("started", {keys: Module.UTF8ToString(Module._web_keys_taken()).trim().split(" ")});
+                const keys = Module.UTF8ToString(Module._web_keys_taken()).trim().split(" ");
+                post("started", {keys});
                 runMain(words);
             },
             onExit: (status) => {
