@@ -9,7 +9,7 @@ struct PictureArea {
     int height;
 };
 
-// As large as fits with 4:3 kept, centred.
+// As large as fits with 4:3 kept, centred; at least 1x1 for any window of 1x1 or more.
 PictureArea fit_picture(int window_width, int window_height);
 
 // The point of a `picture_width` x `picture_height` picture shown at (x, y) of the window
