@@ -2,11 +2,10 @@
 # scripts/build-web.sh installs into build-web/site/ and packs.
 
 # ASYNCIFY lets main's loop wait for the page without returning. Only the functions that can
-# be on the stack at such a wait are instrumented: those that reach the page's waits by direct
-# calls are found by the analysis, and main is named. rest() reaches its wait through the
-# timer driver's pointer, from a library function that is not instrumented; it keeps no state
-# of its own across that call, so when the stack is rewound it is simply called again with the
-# same arguments. (An optimised build keeps no other names for the list to match.)
+# be on the stack at such a wait are instrumented: every path to the page's waits (a turn, a
+# rest) is made of direct calls, which the analysis finds, and main is named; no wait is
+# reached through a pointer, which is what ASYNCIFY_IGNORE_INDIRECT takes for granted. (An
+# optimised build keeps no other names for the list to match.)
 # EXIT_RUNTIME, so the page learns main's status; program.js starts main itself, and says why.
 # It runs in a worker where the browser can, else on the page's thread.
 set_target_properties(comets PROPERTIES SUFFIX .js)

@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "platform/desktop.h"
 #include "platform/ending.h"
+#include "platform/pacing.h"
 
 void advance_swarm(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer) {
     for (std::size_t slot = 0; slot < comets.size(); ++slot) {
@@ -54,13 +55,13 @@ void pace_frame(Clock::time_point& due, Clock::duration period) {
         due = Clock::now();
         return;
     }
-    // In short sleeps, to see a tap soon; the library's sleep counts whole milliseconds,
-    // rounded up, so it never wakes early.
+    // In short sleeps, to see a tap soon, of whole milliseconds rounded up, so it never wakes
+    // early.
     constexpr auto SLICE = std::chrono::milliseconds(10);
     for (Clock::time_point now = Clock::now(); now < due && !esc_tapped; now = Clock::now()) {
         const auto wait = std::min<std::chrono::milliseconds>(
             SLICE, std::chrono::ceil<std::chrono::milliseconds>(due - now));
-        rest(static_cast<unsigned>(wait.count()));
+        rest_between_frames(static_cast<unsigned>(wait.count()));
     }
 }
 
@@ -80,6 +81,9 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
         paced ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
               : Clock::duration::zero();
     esc_tapped = false;  // taps from before this loop, or from an unpaced one, are not seen
+    if (paced) {
+        begin_pacing();
+    }
     Clock::time_point due = Clock::now();
     while (!quit_requested && !key[KEY_ESC] && !(paced && esc_tapped) && ending_signal() == 0) {
         keep_up_with_desktop();
@@ -93,5 +97,8 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
         if (paced) {
             pace_frame(due, period);
         }
+    }
+    if (paced) {
+        end_pacing();
     }
 }

@@ -1,11 +1,11 @@
-/* The timer driver: nothing in the program runs on timers, so none ever fire; only rest()
-   waits, by giving the thread back for that long (program.js). */
+/* The timer driver: nothing in the program runs on timers, so none ever fire. The program
+   rests between paced frames by a direct call of its own (src/platform/web/pacing.cpp), which
+   gives the thread back to the page; the library's rest(), which nothing calls, only waits
+   here, holding the thread: reached through this driver's pointer, a wait that gave the
+   thread back could not be unwound soundly. */
 #include <emscripten/emscripten.h>
 
 #include "web.h"
-
-EM_ASYNC_JS(void, page_sleep, (unsigned int milliseconds),
-            { await Module.pageSleep(milliseconds); });
 
 static int web_timer_init(void) {
     return 0;
@@ -14,13 +14,11 @@ static int web_timer_init(void) {
 static void web_timer_exit(void) {}
 
 static void web_rest(unsigned int milliseconds, void (*callback)(void)) {
-    if (callback == NULL) {
-        page_sleep(milliseconds);
-        return;
-    }
-    while (milliseconds-- > 0) {
-        callback();
-        page_sleep(1);
+    const double end = emscripten_get_now() + milliseconds;
+
+    while (emscripten_get_now() < end) {
+        if (callback != NULL)
+            callback();
     }
 }
 
