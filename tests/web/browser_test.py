@@ -137,8 +137,10 @@ def test_draws_moves_pauses_and_ends_on_esc(driver, page):
     assert page.picture()[0] != first, "the picture did not move"
     ActionChains(driver).key_down("p").pause(0.3).perform()
     assert page.frozen_for(1.5), "frames went on with P held"
-    ActionChains(driver).key_up("p").perform()
-    page.moving("P was released")
+    # Released while Ctrl is down, the release still counts.
+    ActionChains(driver).key_down(Keys.CONTROL).key_up("p").perform()
+    page.moving("P was released with Ctrl down")
+    ActionChains(driver).key_up(Keys.CONTROL).perform()
     # Held as a person holds it: a WebDriver tap is shorter than a frame.
     ActionChains(driver).key_down(Keys.ESCAPE).pause(0.2).key_up(Keys.ESCAPE).perform()
     page.ended_with(0)
@@ -208,6 +210,37 @@ def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, page):
     page.moving("the page was shown again, with P let go")
 
 
+# Counts the messages that the broken sites' workers send every 50 ms while they live.
+HEARTBEAT = "window.beats = 0; new BroadcastChannel('alive').onmessage = () => beats++;"
+
+
+def worker_gone(page):
+    time.sleep(0.2)
+    beats = page.run("return beats")
+    time.sleep(0.5)
+    return page.run("return beats") == beats
+
+
+def test_a_refused_frame_stops_the_program_in_words(driver, page):
+    page.run(HEARTBEAT)
+    wait_for(lambda: "The program stopped: a frame could not be made" in page.text("message"),
+             "a message that the program stopped")
+    assert worker_gone(page), "the worker runs on after the program stopped"
+
+
+def test_a_worker_error_is_said_and_an_ended_program_leaves_no_worker(driver, page):
+    page.run(HEARTBEAT)
+    ActionChains(driver).key_down(Keys.ESCAPE).pause(0.2).key_up(Keys.ESCAPE).perform()
+    page.ended_with(0)
+    assert worker_gone(page), "the worker runs on after the program ended"
+    driver.refresh()
+    page = Page(driver)
+    page.run(HEARTBEAT)
+    wait_for(lambda: "The program stopped: " in page.text("message"),
+             "a message that the program stopped")
+    assert worker_gone(page), "the worker runs on after an error in it"
+
+
 def test_options_come_from_the_address(driver, page):
     before = page.frames()
     time.sleep(2)
@@ -225,8 +258,12 @@ def test_cross_origin_isolated_it_runs_as_well(driver, page):
 def test_after_one_visit_it_runs_offline(driver, address):
     server, address = serve(SITE)
     Page(driver, address)
-    # The copy is made as the service worker installs; with it active, the server goes.
+    # The copy is made as the service worker installs, and kept by addresses without options.
     driver.execute_script("return navigator.serviceWorker.ready.then(() => true)")
+    Page(driver, address + "?fps=30")
+    kept = driver.execute_script("return caches.open('comets').then((cache) => cache.keys())"
+                                 ".then((keys) => keys.map((request) => request.url))")
+    assert not [url for url in kept if "?" in url], f"copies kept with options: {kept}"
     server.terminate()
     server.wait()
     driver.refresh()
@@ -276,9 +313,22 @@ def main():
     broken_site = tempfile.mkdtemp()
     shutil.copytree(SITE, broken_site, dirs_exist_ok=True)
     os.remove(os.path.join(broken_site, "comets.wasm"))
+    # Workers that beat (HEARTBEAT) and fail: their frames refused after a second, or an error
+    # thrown in them after 3 s.
+    faulty = {"refusing": "let made = 0; const real = self.createImageBitmap;"
+                          "self.createImageBitmap = (pixels) => ++made > 60 ?"
+                          " Promise.reject(new Error('refused')) : real(pixels);",
+              "throwing": "setTimeout(() => { throw new Error('thrown'); }, 3000);"}
+    sites = {"plain": SITE, "broken": broken_site}
+    for name, fault in faulty.items():
+        sites[name] = tempfile.mkdtemp()
+        shutil.copytree(SITE, sites[name], dirs_exist_ok=True)
+        with open(os.path.join(sites[name], "program.js"), "a") as script:
+            script.write("const alive = new BroadcastChannel('alive');"
+                         f"setInterval(() => alive.postMessage(1), 50); {fault}\n")
     servers, addresses = [], {}
-    for name, folder, flags in (("plain", SITE, []), ("isolated", SITE, ["--isolated"]),
-                                ("broken", broken_site, [])):
+    for name, folder, flags in [(name, folder, []) for name, folder in sites.items()] + \
+                               [("isolated", SITE, ["--isolated"])]:
         server, addresses[name] = serve(folder, *flags)
         servers.append(server)
     # Each case on a new browser; the page is loaded first where a case is given one.
@@ -288,6 +338,9 @@ def main():
              (test_pull_gathers_at_the_shown_point_and_push_scatters, "plain", ""),
              (test_one_finger_pulls, "plain", ""),
              (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "plain", ""),
+             (test_hidden_page_makes_no_frames_and_focus_loss_releases_p, "plain", "?fps=30"),
+             (test_a_refused_frame_stops_the_program_in_words, "refusing", ""),
+             (test_a_worker_error_is_said_and_an_ended_program_leaves_no_worker, "throwing", ""),
              (test_options_come_from_the_address, "plain", "?fps=30"),
              (test_cross_origin_isolated_it_runs_as_well, "isolated", ""),
              (test_after_one_visit_it_runs_offline, "plain", None),
@@ -314,7 +367,9 @@ def main():
         for server in servers:
             server.terminate()
             server.wait()
-        shutil.rmtree(broken_site)
+        for folder in sites.values():
+            if folder != SITE:
+                shutil.rmtree(folder)
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

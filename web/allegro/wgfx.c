@@ -16,6 +16,10 @@ static uint32_t shown[WIDTH * HEIGHT];
 static int fresh;
 static int frames_made;
 
+/* The screen's own copy of the library's 32-bit vtable, with the copy onto the screen noted:
+   the library's is shared by every 32-bit bitmap, memory ones included, so changed in place
+   it would count their copies too, and a second mode set would make the copy call itself. */
+static GFX_VTABLE screen_vtable;
 static void (*library_blit_from_memory)(BITMAP*, BITMAP*, int, int, int, int, int, int);
 
 static void blit_and_note_frame(BITMAP* source, BITMAP* dest, int source_x, int source_y,
@@ -47,8 +51,10 @@ static BITMAP* web_gfx_init(int w, int h, int v_w, int v_h, int color_depth) {
         free(memory);
         return NULL;
     }
-    library_blit_from_memory = bitmap->vtable->blit_from_memory;
-    bitmap->vtable->blit_from_memory = blit_and_note_frame;
+    screen_vtable = *bitmap->vtable;
+    library_blit_from_memory = screen_vtable.blit_from_memory;
+    screen_vtable.blit_from_memory = blit_and_note_frame;
+    bitmap->vtable = &screen_vtable;
     return bitmap;
 }
 

@@ -32,6 +32,7 @@ function enableControls(enabled) {
 // A page that cannot run says why, and its controls stay off.
 function cannotRun(text) {
     running = false;
+    stopProgram();
     settleCounts();
     enableControls(false);
     say(text);
@@ -59,6 +60,17 @@ let program = null;
 let programThread = "";  // "worker" or "page", for whoever measures it
 let takenKeys = new Set();
 const counts = [];       // answers awaited to framesMade()
+
+// Once the program has ended or failed, its worker goes too: it holds the program's memory, and
+// a program that failed midway may still be running. On the page's thread only the channel
+// closes.
+function stopProgram() {
+    if (program) {
+        program.onmessage = null;
+        program.terminate ? program.terminate() : program.close();
+        program = null;
+    }
+}
 
 function toProgram(type, fields = {}, transfer = []) {
     if (running) {
@@ -161,10 +173,13 @@ function fromProgram({data}) {
 
 // Keys: only those the program takes are taken from the browser, so they never scroll the
 // page; which they are the program says as it starts, and it maps each by its
-// KeyboardEvent.code. A held key is released when the page loses the focus or is hidden, since
-// its release would then never come.
+// KeyboardEvent.code. A press with Ctrl, Alt or Meta down is the browser's shortcut, not the
+// program's; a release always counts, or a key pressed before the modifier would stay held. A
+// held key is released when the page loses the focus or is hidden, since its release would
+// then never come.
 function key(event, pressed) {
-    if (!running || event.ctrlKey || event.altKey || event.metaKey || !takenKeys.has(event.code)) {
+    const shortcut = pressed && (event.ctrlKey || event.altKey || event.metaKey);
+    if (!running || shortcut || !takenKeys.has(event.code)) {
         return;
     }
     event.preventDefault();
@@ -243,6 +258,7 @@ function hideOrShow() {
 
 function ended(status) {
     running = false;
+    stopProgram();
     settleCounts();
     releaseKeys();
     enableControls(false);
@@ -306,7 +322,11 @@ function runProgram() {
         context = program && canvas.getContext("bitmaprenderer");
         if (context) {
             program.onmessage = fromProgram;
-            program.onerror = () => cannotRun("program.js could not be started.");
+            // An error the worker did not catch: before the program runs, its script is at
+            // fault; after, the program stopped.
+            program.onerror = (event) => cannotRun(running
+                ? "The program stopped: " + (event.message || "an error in its worker")
+                : "program.js could not be started.");
             program.postMessage(start);
             programThread = "worker";
             frameBuffer = null;
@@ -360,10 +380,9 @@ async function start() {
             throw new Error("HTTP " + response.status);
         }
         wasm = await response.arrayBuffer();
-        program.postMessage({type: "wasm", module: await WebAssembly.compile(wasm)});
+        const module = await WebAssembly.compile(wasm);
+        program?.postMessage({type: "wasm", module});  // unless the program failed meanwhile
     } catch (error) {
-        program.onmessage = null;
-        program.terminate ? program.terminate() : program.close();
         cannotRun(wasm ? "comets.wasm could not be started: " + error.message
                        : "comets.wasm is missing: " + error.message);
     }

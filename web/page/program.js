@@ -56,7 +56,9 @@ const startProgram = (() => {
         frame.set(Module.HEAPU8.subarray(start, start + frame.length));
         if (IN_WORKER) {
             // The pixels are taken as it is called: they can be written again meanwhile.
-            createImageBitmap(pixels).then((bitmap) => post("frame", {bitmap}, [bitmap]));
+            createImageBitmap(pixels).then((bitmap) => post("frame", {bitmap}, [bitmap]),
+                (error) => post("aborted", {reason: "a frame could not be made into a picture (" +
+                                            error + ")", started: true}));
         } else {
             post("frame", {buffer: frameBuffer}, [frameBuffer]);
             frameBuffer = null;
@@ -114,7 +116,8 @@ const startProgram = (() => {
         return new Promise((resumeLater) => (resume = resumeLater));
     }
 
-    // The program's rest(): its thread is free meanwhile, and its turn starts anew after.
+    // The program's rest between paced frames (pacing.cpp): its thread is free meanwhile, and
+    // its turn starts anew after.
     function pageSleep(milliseconds) {
         return new Promise((resumeLater) => setTimeout(() => {
             turnEnds = performance.now() + frameInterval * SHARE;

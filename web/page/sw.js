@@ -17,21 +17,23 @@ self.addEventListener("activate", (event) => event.waitUntil(self.clients.claim(
 
 self.addEventListener("fetch", (event) => {
     const request = event.request;
-    if (new URL(request.url).origin !== location.origin ||
-        (request.method !== "GET" && request.method !== "HEAD")) {
+    if (new URL(request.url).origin !== location.origin || request.method !== "GET") {
         return;
     }
+    // The copy is kept by the address without its query (?fps=30 is the same page), which is
+    // how it is looked up offline; the answer does not wait for it to be stored.
+    const address = new URL(request.url);
+    address.search = "";
     event.respondWith((async () => {
-        const cache = await caches.open(CACHE);
         try {
             const response = await fetch(request);
-            if (request.method === "GET" && response.ok) {
-                await cache.put(request, response.clone());
+            if (response.ok) {
+                const copy = response.clone();
+                event.waitUntil(caches.open(CACHE).then((cache) => cache.put(address, copy)));
             }
             return response;
         } catch (error) {
-            // Offline: the copy, which also answers the page's HEAD check of comets.wasm.
-            const copy = await cache.match(request, {ignoreMethod: true, ignoreSearch: true});
+            const copy = await caches.match(address);
             if (copy) {
                 return copy;
             }
