@@ -2,15 +2,21 @@
 # condition, starting Xvfb, preloading a library into the program, and stopping what they
 # started.
 
+# microseconds: the time now, in microseconds (the decimal sign may be the locale's).
+microseconds() {
+    echo "${EPOCHREALTIME/[.,]/}"
+}
+
 # poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds (status 0),
-# or until SECONDS (whole, or with tenths: 2.5) have passed (status 1).
+# or until SECONDS (whole, or with a fraction: 2.5) have passed by the clock, however long each
+# run of COMMAND takes (status 1).
 poll() {
-    local whole=${1%.*} tenths=0 tries=0
-    [[ $1 != *.* ]] || tenths=${1#*.}
-    local limit=$((10#${whole:-0} * 10 + 10#${tenths:0:1}))
+    local whole=${1%.*} fraction=000000
+    [[ $1 != *.* ]] || fraction=${1#*.}000000
+    local deadline=$(($(microseconds) + 10#${whole:-0} * 1000000 + 10#${fraction:0:6}))
     shift
     until "$@"; do
-        ((++tries < limit)) || return 1
+        (($(microseconds) < deadline)) || return 1
         sleep 0.1
     done
 }

@@ -126,29 +126,65 @@ wait "$OPENBOX_PID" 2>/dev/null || true
 started_within 2
 hold_key Escape
 expect_status 0 "Escape after openbox crashed"
-# Started with a window manager that is just starting, which can take the request to show the
-# window and never act on it: the window within a few seconds, and a SIGTERM meanwhile ends the
-# program at once, by that signal.
+# A stand-in window manager (x11_probe) that takes the requests to show windows and ignores
+# them, as one that is just starting may ("ignore"), or shows the window but never makes it
+# full screen ("map").
+start_stand_in() {
+    "$X11_PROBE" stand-in-wm "$1" >"$WORK/stand-in" &
+    STAND_IN_PID=$!
+    SERVER_PIDS+=("$STAND_IN_PID")
+    stand_in_ready() { grep -q ready "$WORK/stand-in"; }
+    poll 5 stand_in_ready || fail "the stand-in window manager did not start"
+}
+
+# ended_within SECONDS STATUS WHAT: the program must end with STATUS within SECONDS of now.
+ended_within() {
+    local start
+    start=$(microseconds)
+    poll "$1" test -s "$WORK/status" || fail "still running $1 s after $3"
+    expect_status "$2" "$3"
+    echo "  $3: ended $((($(microseconds) - start) / 1000)) ms later"
+}
+
+# In a window, the mode set waits for the window manager to show it: a SIGTERM meanwhile ends
+# it at once, by that signal; and once the window manager is gone (one now running would act),
+# the window is asked for again, and shown.
 COMETS_OPTIONS=(--window)
-for ending in close close SIGTERM; do
-    stop_pids "$OPENBOX_PID"
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    OPENBOX_PID=$!
-    SERVER_PIDS+=("$OPENBOX_PID")
+stop_pids "$OPENBOX_PID"
+for ending in SIGTERM close; do
+    start_stand_in ignore
     launch_counted
+    sleep 1
+    [[ ! -s $WORK/frames ]] || fail "--window: shown though the window manager ignored it"
     if [[ $ending == SIGTERM ]]; then
-        sleep 0.3
         kill -TERM "$(cat "$WORK/pid")"
-        expect_status 143 "SIGTERM while openbox starts"
+        ended_within 0.5 143 "SIGTERM in a stalled mode set"
     else
+        stop_pids "$STAND_IN_PID"
         start=$SECONDS
         await_first_frame
-        ((SECONDS - start <= 4)) || fail "--window with openbox starting: first frame after 4 s"
+        ((SECONDS - start <= 2)) || fail "--window: not shown 2 s after the window manager went"
         "$X11_PROBE" close comets || fail "no window called comets"
-        expect_status 0 "the close request on a window shown as openbox started"
+        expect_status 0 "the close request on a window shown after the window manager went"
     fi
+    stop_pids "$STAND_IN_PID"
 done
 COMETS_OPTIONS=()
+
+# Full screen, while the hand-over waits for the window to be made full screen, Esc and the
+# close request end the program at once.
+start_stand_in map
+for ending in Escape close; do
+    launch_counted
+    await_mode_message "$LAUNCHER_PID"
+    sleep 0.5
+    case $ending in
+        close) "$X11_PROBE" close comets || fail "no window called comets" ;;
+        *) hold_key "$ending" 0.2 ;;
+    esac
+    ended_within 1 0 "$ending during the hand-over"
+done
+stop_pids "$STAND_IN_PID"
 
 # Where the X server cannot scale (no RENDER), the picture is shown unscaled, and why is said
 # once, not again at each later size of the window (openbox fits it to a new screen size).
@@ -222,9 +258,23 @@ for placement in "2500 500 1920 1280 1024 1920x1080+0+0" "500 500 0 1920 1080 12
     [[ $(xrandr --listmonitors) == "$monitors" ]] ||
         fail "the monitors changed: $(xrandr --listmonitors)"
 done
+# A window manager that never shows the window: it goes back to the library's own form, on the
+# pointer's monitor, and the picture is fitted to that monitor all the same.
+stop_pids "$OPENBOX_PID"
+start_stand_in ignore
+xdotool mousemove 2500 500
+launch_counted
+await_first_frame
+expect_moving "with a window manager that never shows the window"
+window=$(xdotool search --onlyvisible --name '^comets$' | head -n 1)
+xwininfo -tree -id "$window" | grep -q "1280x1024+0+0" ||
+    fail "the picture is not fitted to the monitor: $(xwininfo -tree -id "$window")"
+hold_key Escape
+expect_status 0 "Escape with a window manager that never shows the window"
 echo "PASS: under openbox full screen, frozen by P, ended with 0 by Esc, Alt+F4 and the" \
     "close request, and letting go of the pointer and P when another window is activated;" \
     "in a decorated window at about 60 frames a second, ended with 0 by Esc and the close" \
     "request; with openbox hung or crashed, started and ended as with none; shown, or ended by" \
-    "SIGTERM, as openbox started; on X.Org full screen on the pointer's monitor of two, either" \
-    "one, both as they were after"
+    "SIGTERM, in a stalled mode set; ended at once by Esc and the close request during the" \
+    "hand-over; on X.Org full screen on the pointer's monitor of two, either one, both as" \
+    "they were after, and fitted to it where the window manager never shows the window"

@@ -15,7 +15,14 @@
 //   x11_probe white X Y W H
 //                          prints how many pixels of that rectangle are pure white, as the
 //                          fill of the library's mouse pointer is
+//   x11_probe stand-in-wm ignore|map
+//                          a window manager that says it does EWMH full screen and never
+//                          does: it takes the requests to show windows and ignores them
+//                          ("ignore", as one that is just starting may), or shows and focuses
+//                          the window but never makes it full screen ("map"). Says "ready"
+//                          once it is in place, then runs until ended
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
@@ -204,6 +211,46 @@ int hold_keyboard(Display* display, const char* seconds) {
     return 0;
 }
 
+// Until ended; 1 at once if another window manager runs.
+int stand_in_window_manager(Display* display, bool map) {
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureRedirectMask | SubstructureNotifyMask);
+    XSync(display, False);
+    const Window check = XCreateSimpleWindow(display, root, -1, -1, 1, 1, 0, 0, 0);
+    const Atom check_atom = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const Atom supported[] = {XInternAtom(display, "_NET_WM_STATE", False),
+                              XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False)};
+    for (const Window window : {root, check}) {
+        XChangeProperty(display, window, check_atom, XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&check), 1);
+    }
+    XChangeProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(supported), 2);
+    XSync(display, False);
+    std::puts("ready");
+    std::fflush(stdout);
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (map && event.type == MapRequest) {
+            // A window manager keeps the state property to what it did, which is nothing.
+            XDeleteProperty(display, event.xmaprequest.window, supported[0]);
+            XMapWindow(display, event.xmaprequest.window);
+            XSync(display, False);
+            XSetInputFocus(display, event.xmaprequest.window, RevertToPointerRoot, CurrentTime);
+            XFlush(display);
+        }
+    }
+}
+
+int refuse_second_window_manager(Display*, XErrorEvent* error) {
+    if (error->error_code == BadAccess) {
+        std::fprintf(stderr, "x11_probe: another window manager runs\n");
+        std::exit(1);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,10 +274,13 @@ int main(int argc, char** argv) {
         status = hold_keyboard(display, argv[2]);
     } else if (argc == 6 && std::strcmp(argv[1], "white") == 0) {
         status = count_white(display, argv + 2);
+    } else if (argc == 3 && std::strcmp(argv[1], "stand-in-wm") == 0) {
+        XSetErrorHandler(refuse_second_window_manager);
+        status = stand_in_window_manager(display, std::strcmp(argv[2], "map") == 0);
     } else {
         std::fprintf(stderr,
                      "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
-                     "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H\n");
+                     "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H | x11_probe stand-in-wm ignore|map\n");
     }
     XCloseDisplay(display);
     return status;

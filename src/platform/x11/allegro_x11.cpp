@@ -4,6 +4,8 @@
 #include <allegro/internal/aintern.h>
 #include <xalleg.h>
 
+#include <atomic>
+
 LibraryLock::LibraryLock() {
     XLOCK();
 }
@@ -17,6 +19,17 @@ namespace {
 // The library's own hooks, kept while ours are in place.
 Redrawer own_redraw = nullptr;
 PointerHandler own_pointer = nullptr;
+
+// The program's close callback, called by the library's input thread, and whether it was.
+void (*program_close_callback)() = nullptr;
+std::atomic<bool> close_asked{false};
+
+void note_close_request() {
+    close_asked = true;
+    if (program_close_callback != nullptr) {
+        program_close_callback();
+    }
+}
 
 // Whether `child` is a direct child of `parent`.
 bool child_of(Display* display, Window child, Window parent) {
@@ -110,6 +123,17 @@ int library_pointer_x() {
 
 int library_pointer_y() {
     return _mouse_y;
+}
+
+void watch_close_requests() {
+    if (_xwin.close_button_callback != note_close_request) {
+        program_close_callback = _xwin.close_button_callback;
+        _xwin.close_button_callback = note_close_request;
+    }
+}
+
+bool close_requested() {
+    return close_asked;
 }
 
 void on_library_shutdown(void (*undo)()) {

@@ -57,6 +57,11 @@ void pass_pointer_on(int dx, int dy, int dz, int dw, int buttons);
 int library_pointer_x();
 int library_pointer_y();
 
+// From then on, whether the window's close was requested: the program's close callback is
+// wrapped, and still called.
+void watch_close_requests();
+bool close_requested();  // any thread, no lock
+
 // Runs `undo` first when the library shuts down, however it is shut down (at exit, or before
 // a signal ends the program), while the connection still stands.
 void on_library_shutdown(void (*undo)());

@@ -36,7 +36,7 @@ constexpr auto COMPOSITOR_PATIENCE = std::chrono::seconds(30);
 // keys arrive at the focus window, and losing the focus must release the keys held.
 constexpr long LIBRARY_EVENTS = StructureNotifyMask;
 constexpr long MANAGED_EVENTS =
-    StructureNotifyMask | PropertyChangeMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
+    StructureNotifyMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
 
 struct Atoms {
     Atom supporting_wm_check;
@@ -124,14 +124,20 @@ bool on_xwayland(Display* display) {
     return xwayland;
 }
 
-// Waits until `ready` holds or the deadline passes; an error from the server or a signal to
+// Whether the program is to end: a signal, or the user's Esc or close request, which the
+// library's input thread takes meanwhile. The hand-over then stops where it is.
+bool ending() {
+    return ending_signal() != 0 || key[KEY_ESC] || close_requested();
+}
+
+// Waits until `ready` holds or the deadline passes; an error from the server or the program's
 // end stops the wait at once.
 template <typename Test>
 bool wait_until(Clock::time_point deadline, Test ready) {
     bool met = false;
     poll_until(deadline, std::chrono::milliseconds(2), [&] {
         met = ready();
-        return met || hand_over_trap->caught() || ending_signal() != 0;
+        return met || hand_over_trap->caught() || ending();
     });
     return met;
 }
@@ -142,16 +148,23 @@ bool viewable(Display* display, Window window) {
            attributes.map_state == IsViewable;
 }
 
-// The server's current time, read from the PropertyNotify that naming the window causes (the
-// window must select PropertyChangeMask); CurrentTime if it never comes.
+// The server's current time, read from the PropertyNotify that naming the window causes, on
+// the program's own connection (the library's input thread takes every event of its own);
+// CurrentTime if it never comes.
 Time name_window(const LibraryWindows& windows, Clock::time_point deadline) {
-    Display* display = windows.display;
     const Window window = windows.full_screen;
-    XStoreName(display, window, windows.title);
+    Display* connection = own_connection(windows.display);
+    if (connection != nullptr) {
+        XSelectInput(connection, window, PropertyChangeMask);
+        XSync(connection, False);
+    }
+    XStoreName(windows.display, window, windows.title);
+    XFlush(windows.display);
     Time now = CurrentTime;
     wait_until(deadline, [&] {
         XEvent event;
-        while (XCheckTypedWindowEvent(display, window, PropertyNotify, &event)) {
+        while (connection != nullptr &&
+               XCheckTypedWindowEvent(connection, window, PropertyNotify, &event)) {
             if (event.xproperty.atom == XA_WM_NAME) {
                 now = event.xproperty.time;
             }
@@ -225,7 +238,10 @@ bool make_managed(const LibraryWindows& windows, const Atoms& atoms, Clock::time
     // the focus, and the window manager's own keys (Alt+F4, Alt+Tab) work again.
     XUnmapWindow(display, window);
     XUngrabKeyboard(display, CurrentTime);
-    note_keyboard_grab(false);
+    {
+        const LibraryLock lock;
+        note_keyboard_grab(false);
+    }
     set_override_redirect(display, window, false, MANAGED_EVENTS);
     const Time user_time = name_window(windows, deadline);
     describe_window(windows, atoms, user_time);
@@ -240,6 +256,7 @@ bool make_managed(const LibraryWindows& windows, const Atoms& atoms, Clock::time
     });
     // The pointer stays confined to the picture, as the library had it; unmapping its window
     // ended the library's grab.
+    const LibraryLock lock;
     confine_pointer();
     return full_screen;
 }
@@ -253,6 +270,7 @@ void restore_library_window(Display* display, Window window, Clock::time_point d
     wait_until(deadline, [&] { return viewable(display, window); });
     const bool grabbed = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
                                        GrabModeAsync, CurrentTime) == GrabSuccess;
+    const LibraryLock lock;
     note_keyboard_grab(grabbed);
     if (!grabbed) {
         std::fprintf(stderr,
@@ -280,29 +298,43 @@ void hand_over(const LibraryWindows& windows) {
         // window loses the focus (Alt+Tab, a click elsewhere, an overview) the pointer is let
         // go, and the library releases the keys held; it is confined again when the focus
         // comes back. The library calls these from its input thread, holding its lock.
-        set_display_switch_callback(SWITCH_OUT, release_pointer);
-        set_display_switch_callback(SWITCH_IN, confine_pointer);
-        start_following(windows);
+        {
+            const LibraryLock lock;
+            set_display_switch_callback(SWITCH_OUT, release_pointer);
+            set_display_switch_callback(SWITCH_IN, confine_pointer);
+            start_following(windows);
+        }
         if (compositor) {
             repaint_other_monitors(display);
         }
-    } else if (ending_signal() == 0) {
+    } else if (!ending()) {
         hand_over_trap->reset();
         restore_library_window(display, windows.full_screen, Clock::now() + PATIENCE / 4);
+        // It keeps the monitor's size it was given for the window manager: the picture is
+        // fitted to it, and to any size it is given later.
+        const LibraryLock lock;
+        start_following(windows);
     }
 }
 
 }  // namespace
 
 void hand_screen_to_window_manager() {
-    // The library's input thread reads events from the same connection: holding its lock
-    // keeps the events awaited here from being taken there.
-    const LibraryLock lock;
-    const LibraryWindows windows = library_windows();
-    if (windows.display == nullptr || windows.full_screen == None) {
-        return;
+    // The library's lock is held only where its state is touched: the waits, which take
+    // seconds with a slow window manager, leave its input thread free to take Esc and the close
+    // request meanwhile. Events are awaited on the program's own connection, as that thread
+    // takes every event of the library's. Xlib itself is thread-safe here: the library started
+    // it so.
+    LibraryWindows windows{};
+    {
+        const LibraryLock lock;
+        windows = library_windows();
+        if (windows.display == nullptr || windows.full_screen == None) {
+            return;
+        }
+        on_library_shutdown(expect_x_errors_from_now);
+        watch_close_requests();
     }
-    on_library_shutdown(expect_x_errors_from_now);
     XErrorTrap trap;
     hand_over_trap = &trap;
     hand_over(windows);

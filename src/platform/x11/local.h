@@ -57,7 +57,8 @@ void remember_pointer_monitor();
 void place_on_pointer_monitor(const LibraryWindows& windows);
 void repaint_other_monitors(Display* display);
 
-// handover.cpp. Once the full-screen mode is set; takes LibraryLock.
+// handover.cpp. Once the full-screen mode is set; takes LibraryLock where it touches the
+// library's state, and not while it waits for the window manager.
 void hand_screen_to_window_manager();
 
 // window_follow.cpp. Starting is under LibraryLock; following takes it where there is a change.
