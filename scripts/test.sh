@@ -32,12 +32,28 @@ cmake --build "$build-sanitize" --parallel "$(nproc)" --target unit_tests alloca
 (cd "$build-sanitize" && ctest -L unit --output-on-failure --parallel 2)
 
 # And under ThreadSanitizer, here only: it cannot run under qemu's user-mode emulation. The
+# unit tests, then the program itself, its threads beside the library's, in the short
+# end-to-end cases that start them all: start-up and Esc, the hand-over under openbox, focus
+# lost and back, SIGTERM in a stalled mode set, re-fits to new sizes. Any report fails. The
 # allocation tests replace the allocator, which it needs for itself.
 if [[ $# -eq 0 ]]; then
     cmake -S . -B "$build-threads" -DCMAKE_BUILD_TYPE=Debug -DCOMETS_WERROR=ON \
-        -DCOMETS_SANITIZE_THREADS=ON -DCOMETS_BUILD_BENCH=OFF >/dev/null
-    cmake --build "$build-threads" --parallel "$(nproc)" --target unit_tests
-    # The path quoted: the options are split at spaces, which a clone's path may hold.
-    TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 suppressions='$PWD/tests/tsan.supp'" \
-        "$build-threads/tests/unit_tests" --gtest_brief=1
+        -DCOMETS_SANITIZE_THREADS=ON >/dev/null
+    cmake --build "$build-threads" --parallel "$(nproc)" \
+        --target unit_tests comets x11_probe refuse count_frames
+    reports=$(mktemp -d)
+    trap 'rm -rf "$reports"' EXIT
+    # The paths quoted: the options are split at spaces, which a clone's path may hold.
+    export TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 \
+suppressions='$PWD/tests/tsan.supp' log_path='$reports/report'"
+    status=0
+    "$build-threads/tests/unit_tests" --gtest_brief=1 || status=$?
+    (cd "$build-threads" && ctest -R '^e2e[.](quit_on_esc|window_managers)$' --output-on-failure) ||
+        status=$?
+    if compgen -G "$reports/report*" >/dev/null; then
+        cat "$reports"/report* >&2
+        echo "test: ThreadSanitizer reported the above" >&2
+        exit 1
+    fi
+    exit "$status"
 fi

@@ -30,9 +30,11 @@ void wait_while_paused() {
 void present_frame(BITMAP* back_buffer) {
     // The pointer is drawn into the buffer only for the copy, so the next frame's
     // drawing never has to work around it.
+    begin_frame_copy();
     show_mouse(back_buffer);
     blit(back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     show_mouse(nullptr);
+    end_frame_copy();
     clear_bitmap(back_buffer);
 }
 

@@ -13,6 +13,13 @@ void watch_display();
 // first keep_up_with_desktop, once the program has said which mode it got.
 int set_desktop_gfx_mode(int card, int width, int height, int virtual_width, int virtual_height);
 
+// Call around the copy of a frame with the pointer laid over it. The library's input thread
+// redraws the pointer into the bitmap it is shown on whenever the mouse moves; on X11 it does
+// so holding the library's lock, which is held here meanwhile, so that a frame is never copied
+// with the pointer half redrawn. Elsewhere nothing.
+void begin_frame_copy();
+void end_frame_copy();
+
 // Call once a frame, and while paused. On X11 the picture follows the window: fitted again
 // whenever the window manager has given it another size than the mode (at start-up, on another
 // monitor, a resolution change). In a browser, the page shows the last frame and passes input

@@ -7,6 +7,10 @@
 
 void watch_display() {}
 
+void begin_frame_copy() {}
+
+void end_frame_copy() {}
+
 int set_desktop_gfx_mode(int card, int width, int height, int virtual_width, int virtual_height) {
     return set_gfx_mode(card, width, height, virtual_width, virtual_height);
 }

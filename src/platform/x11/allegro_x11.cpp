@@ -7,10 +7,18 @@
 #include <atomic>
 
 LibraryLock::LibraryLock() {
-    XLOCK();
+    lock_library();
 }
 
 LibraryLock::~LibraryLock() {
+    unlock_library();
+}
+
+void lock_library() {
+    XLOCK();
+}
+
+void unlock_library() {
     XUNLOCK();
 }
 

@@ -31,6 +31,10 @@ struct LibraryWindows {
     const char* application_class;
 };
 
+// The same lock, for a span that is not one scope.
+void lock_library();
+void unlock_library();
+
 // The rest is called under LibraryLock.
 
 // The library's windows, or a null display where it has none.

@@ -24,6 +24,14 @@ int set_desktop_gfx_mode(int card, int width, int height, int virtual_width, int
     return result;
 }
 
+void begin_frame_copy() {
+    lock_library();
+}
+
+void end_frame_copy() {
+    unlock_library();
+}
+
 void keep_up_with_desktop() {
     if (hand_over_pending) {
         hand_over_pending = false;
