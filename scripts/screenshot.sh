@@ -24,12 +24,12 @@ SAVE_FRAMES_DIR=$work SAVE_FRAMES_AFTER=3 SAVE_FRAMES_COUNT=$frames \
     preload build/bench/libsave_frames.so build/comets >/dev/null &
 comets_pid=$!
 
-# saved N: waits until frame N has been saved, or fails if the program has ended.
+# saved N: waits until frame N has been saved, or fails if the program has ended or has
+# not saved it within 10 s.
 saved() {
-    until [[ -e $(frame "$1") ]]; do
-        kill -0 "$comets_pid" 2>/dev/null || { echo "comets ended before frame $1" >&2; exit 1; }
-        sleep 0.01
-    done
+    saved_or_ended() { [[ -e $(frame "$1") ]] || ! kill -0 "$comets_pid" 2>/dev/null; }
+    poll 10 saved_or_ended "$1" && [[ -e $(frame "$1") ]] ||
+        { echo "comets did not save frame $1" >&2; exit 1; }
 }
 saved 1
 

@@ -99,12 +99,11 @@ start_keyboard() {
 
 # await_keyboard WORD: waits until the keyboard's answers hold WORD one more time.
 await_keyboard() {
-    local tries=0
-    until (($(grep -c "^$1" "$WORK/keyboard") > answers)); do
+    answered() {
         ! grep -q "^error" "$WORK/keyboard" || fail "keyboard: $(cat "$WORK/keyboard")"
-        ((++tries < 20 * PATIENCE)) || fail "the compositor did not take a key within $PATIENCE s"
-        sleep 0.05
-    done
+        (($(grep -c "^$1" "$WORK/keyboard") > answers))
+    }
+    poll "$PATIENCE" answered "$1" || fail "the compositor did not take a key within $PATIENCE s"
     [[ $1 == ready ]] || ((++answers))
 }
 

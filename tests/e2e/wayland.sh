@@ -29,14 +29,17 @@ await_start_from_terminal() {
 # sees before typing: a key typed before then goes elsewhere, which would be the test's fault,
 # and a focus that never comes is then told apart from a key the program missed.
 await_focus() {
-    local tries=0 window
-    until window=$(xdotool getactivewindow 2>/dev/null) &&
-        [[ $(xdotool getwindowname "$window" 2>/dev/null) == comets ]]; do
-        ((++tries < 20 * PATIENCE)) ||
-            fail "mutter did not give the program the focus within $PATIENCE s, started from the $1"
-        sleep 0.05
-    done
-    ((tries * 50 <= FOCUS_WAIT_MS)) || FOCUS_WAIT_MS=$((tries * 50))
+    local start waited
+    start=$(microseconds)
+    focused() {
+        local window
+        window=$(xdotool getactivewindow 2>/dev/null) &&
+            [[ $(xdotool getwindowname "$window" 2>/dev/null) == comets ]]
+    }
+    poll "$PATIENCE" focused ||
+        fail "mutter did not give the program the focus within $PATIENCE s, started from the $1"
+    waited=$((($(microseconds) - start) / 1000))
+    ((waited <= FOCUS_WAIT_MS)) || FOCUS_WAIT_MS=$waited
 }
 FOCUS_WAIT_MS=0
 
@@ -115,10 +118,15 @@ check_sway_picture() {
     local colours other
     colours=$(convert "$WORK/window.png" -format '%k' info:) other=$(lit 0 0 1280 1024)
     "${AS_SWAY[@]}" swaymsg output HEADLESS-1 mode 1280x720 >/dev/null
-    sleep 2
-    capture HEADLESS-1 || fail "grim could not capture the first monitor at 1280x720"
+    # Captured until the picture shows fitted, or for 5 s; the last capture is judged.
     local refit_left refit_right refit_all
-    refit_left=$(lit 0 0 160 720) refit_right=$(lit 1120 0 160 720) refit_all=$(lit 160 0 960 720)
+    refitted() {
+        capture HEADLESS-1 || fail "grim could not capture the first monitor at 1280x720"
+        refit_left=$(lit 0 0 160 720) refit_right=$(lit 1120 0 160 720)
+        refit_all=$(lit 160 0 960 720)
+        ((refit_left == 0 && refit_right == 0 && refit_all > 0))
+    }
+    poll 5 refitted || true
     "$X11_PROBE" close comets
     expect_status 0 "the close request under sway"
     read -r count seconds <"$WORK/frames"

@@ -190,11 +190,16 @@ def test_one_finger_pulls(driver, page):
 
 
 def test_hidden_page_makes_no_frames_and_focus_loss_releases_p(driver, page):
+    # Paced, the program rests between frames instead of awaiting the page's turns, which a
+    # hidden page does not give: only the page's word that it is hidden stops it. P held would
+    # keep it awaiting a turn, so there it is not.
+    paced = "fps=" in driver.current_url
     start = page.frames()
     time.sleep(0.5)
     per_second = (page.frames() - start) * 2
-    ActionChains(driver).key_down("p").pause(0.3).perform()
-    assert page.frozen_for(0.5), "frames went on with P held"
+    if not paced:
+        ActionChains(driver).key_down("p").pause(0.3).perform()
+        assert page.frozen_for(0.5), "frames went on with P held"
     # Another tab in front: this page is hidden and loses the focus, which lets P go.
     page.run("window.hidden = false; document.addEventListener('visibilitychange',"
              " () => hidden = hidden || document.hidden)")
