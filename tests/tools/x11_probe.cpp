@@ -21,8 +21,8 @@
 //                          ("ignore", as one that is just starting may), or shows and focuses
 //                          the window but never makes it full screen ("map"). Says "ready"
 //                          once it is in place, then runs until ended
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
@@ -280,7 +280,8 @@ int main(int argc, char** argv) {
     } else {
         std::fprintf(stderr,
                      "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
-                     "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H | x11_probe stand-in-wm ignore|map\n");
+                     "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H | "
+                     "x11_probe stand-in-wm ignore|map\n");
     }
     XCloseDisplay(display);
     return status;

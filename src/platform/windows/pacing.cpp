@@ -2,6 +2,7 @@
 // finer one, so --fps 60 would give 32 frames a second. A 1 ms tick is asked for while frames
 // are paced, as games do, and given back after: it costs the whole machine some power.
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <timeapi.h>
 
 #include "pacing.h"
