@@ -33,6 +33,14 @@ TEST(Options, WrongCommandLinesNameTheirProblem) {
         {{"--fps=", "60"}, "''"},
         {{"--fps", "99999999999"}, "'99999999999'"},
         {{"--help", "--nope"}, "'--nope'"},
+        {{"--window-id"}, "needs a window's id"},
+        {{"-window-id", "0"}, "'0'"},
+        {{"--window-id", "0x"}, "'0x'"},
+        {{"--window-id", "0x123456789"}, "'0x123456789'"},
+        {{"--window-id=4294967296"}, "'4294967296'"},
+        {{"--window-id", "12a"}, "'12a'"},
+        {{"--root", "--window"}, "'--window' does not go with"},
+        {{"/s"}, "unexpected argument '/s'"},  // Windows' forms only under a saver's name
     };
     for (const auto& c : cases) {
         const std::string problem = parse(c.arguments).problem;
@@ -50,6 +58,37 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(all.fps, 1000);
     EXPECT_EQ(parse({"--fps=1"}).fps, 1);
     EXPECT_EQ(parse({"--fps", "144", "--fps", "60"}).fps, 60);
+}
+
+// As a screen hack: --root or --window-id, paced by default. Named *.scr, as Windows runs a
+// saver: /s or nothing, /c and /p HWND, in either case, the window also after a colon.
+TEST(Options, ScreenSaverCommandLines) {
+    const Options root = parse({"-root"});
+    EXPECT_EQ(root.saver, Saver::given_window);
+    EXPECT_EQ(root.window_id, 0u);
+    EXPECT_EQ(root.fps, SAVER_FPS);
+    EXPECT_EQ(parse({"--window-id", "0x1A00003"}).window_id, 0x1a00003u);
+    EXPECT_EQ(parse({"--window-id=4294967295", "--fps", "5"}).window_id, 4294967295u);
+    EXPECT_EQ(parse({"--root", "--fps", "5"}).fps, 5);
+
+    const auto saver = [](std::vector<const char*> arguments) {
+        arguments.insert(arguments.begin(), "C:\\Windows\\COMETS.SCR");
+        return parse_options(static_cast<int>(arguments.size()), arguments.data());
+    };
+    for (const auto& arguments : {std::vector<const char*>{}, {"/s"}, {"/S"}}) {
+        const Options options = saver(arguments);
+        EXPECT_EQ(options.saver, Saver::full_screen);
+        EXPECT_EQ(options.fps, SAVER_FPS);
+    }
+    EXPECT_EQ(saver({"/c"}).saver, Saver::settings);
+    EXPECT_EQ(saver({"/c:1234"}).saver, Saver::settings);
+    for (const auto& arguments : {std::vector<const char*>{"/p", "1234"}, {"/P:1234"}}) {
+        const Options options = saver(arguments);
+        EXPECT_EQ(options.saver, Saver::preview);
+        EXPECT_EQ(options.window_id, 1234u);
+    }
+    EXPECT_FALSE(saver({"/p"}).problem.empty());
+    EXPECT_FALSE(saver({"/x"}).problem.empty());
 }
 
 // A usage error is one line, then the hint, whatever the argument holds: a newline or a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 
 #include "app/shell.h"
 #include "platform/desktop.h"
@@ -47,24 +48,57 @@ using Clock = std::chrono::steady_clock;
 // passes and never be seen. Set from the library's input thread.
 std::atomic<bool> esc_tapped{false};
 
-// Sleeps until the next frame is due, or an Esc tap ends the wait early. `due` carries the
-// schedule from frame to frame, so the rate holds however long each frame took and however
-// the sleep rounds; a frame that comes late (after a pause, say) starts the schedule again
-// from now instead of a burst of frames making up for it.
-void pace_frame(Clock::time_point& due, Clock::duration period) {
+// Sleeps until the next frame is due, or an Esc tap or a signal ends the wait early. `due`
+// carries the schedule from frame to frame, so the rate holds however long each frame took and
+// however the sleep rounds; a frame that comes late (after a pause, say) starts the schedule
+// again from now instead of a burst of frames making up for it.
+void pace_frame(Clock::time_point& due, Clock::duration period, bool watch_esc) {
     due += period;
     if (due <= Clock::now()) {
         due = Clock::now();
         return;
     }
-    // In short sleeps, to see a tap soon, of whole milliseconds rounded up, so it never wakes
-    // early.
-    constexpr auto SLICE = std::chrono::milliseconds(10);
-    for (Clock::time_point now = Clock::now(); now < due && !esc_tapped; now = Clock::now()) {
-        const auto wait = std::min<std::chrono::milliseconds>(
-            SLICE, std::chrono::ceil<std::chrono::milliseconds>(due - now));
+    // Watching for Esc, in short sleeps, to see a tap soon; otherwise in one, which only a
+    // signal cuts short: a screen saver sleeps most of its time. Whole milliseconds, rounded
+    // up, so it never wakes early.
+    const Clock::duration slice = watch_esc ? std::chrono::milliseconds(10) : period;
+    for (Clock::time_point now = Clock::now(); now < due && !esc_tapped && ending_signal() == 0;
+         now = Clock::now()) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(std::min(slice, due - now));
         rest_between_frames(static_cast<unsigned>(wait.count()));
     }
+}
+
+// The mouse's travel that counts as a movement that ends a full-screen saver: less is a hand
+// resting on the mouse, or the table shaking.
+constexpr int MOVEMENT = 8;
+int travel = 0;
+
+// What came before the saver started, where the pointer was among it, is not input to it.
+void start_watching_input() {
+    int dx = 0, dy = 0;
+    get_mouse_mickeys(&dx, &dy);
+    travel = 0;
+    clear_keybuf();
+}
+
+bool input_came() {
+    int dx = 0, dy = 0;
+    get_mouse_mickeys(&dx, &dy);
+    travel += std::abs(dx) + std::abs(dy);
+    return keypressed() || mouse_b != 0 || travel > MOVEMENT;
+}
+
+bool ended_by_input(LoopEnd end) {
+    switch (end) {
+        case LoopEnd::esc:
+            return key[KEY_ESC];
+        case LoopEnd::any_input:
+            return input_came();
+        case LoopEnd::outside_only:
+            break;
+    }
+    return false;
 }
 
 }  // namespace
@@ -75,10 +109,12 @@ void note_esc_tap(int scancode) {
     }
 }
 
-void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps) {
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps,
+                    LoopEnd end) {
     // Without a rate, no pacing: frames follow each other as fast as they can be made, and Esc
     // counts only while it is down at the top of a pass.
     const bool paced = fps > 0;
+    const bool watch_esc = end == LoopEnd::esc;
     const Clock::duration period =
         paced ? std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps
               : Clock::duration::zero();
@@ -86,8 +122,12 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
     if (paced) {
         begin_pacing();
     }
+    if (end == LoopEnd::any_input) {
+        start_watching_input();
+    }
     Clock::time_point due = Clock::now();
-    while (!quit_requested && !key[KEY_ESC] && !(paced && esc_tapped) && ending_signal() == 0) {
+    while (!quit_requested && !ended_by_input(end) && !(paced && esc_tapped) &&
+           ending_signal() == 0) {
         keep_up_with_desktop();
         advance_swarm(comets, active, back_buffer);
         const bool paused = key[KEY_P];
@@ -97,7 +137,7 @@ void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_
         }
         present_frame(back_buffer);
         if (paced) {
-            pace_frame(due, period);
+            pace_frame(due, period, watch_esc);
         }
     }
     if (paced) {

@@ -1,6 +1,7 @@
 // comets: a swarm of 32 comets on a full-screen 800x600 display, herded with the mouse.
 // Left button pulls, right button pushes, P held freezes, Esc or the close button ends.
-// Options (comets --help): in a window instead, at most so many frames a second.
+// Options (comets --help): in a window instead, at most so many frames a second; as a screen
+// saver, in a window it is given or, named *.scr on Windows, full screen until the first input.
 
 #include <allegro.h>
 
@@ -24,9 +25,20 @@ int main(int argc, char* argv[]) {
         tell_user(options.help ? usage_text() : version_text(), false);
         return EXIT_SUCCESS;
     }
+    if (options.saver == Saver::settings) {
+        allegro_message("comets has no settings to change.");
+        return EXIT_SUCCESS;
+    }
+    if (options.saver == Saver::preview) {
+        return EXIT_SUCCESS;  // the preview box stays as the settings dialog drew it
+    }
 
-    // Start-up.
-    if (!start_library() || !set_graphics_mode(set_desktop_gfx_mode, options.window)) {
+    // Start-up: in a window a screen saver gives, without input of its own; or on a screen of
+    // its own.
+    const bool given_window = options.saver == Saver::given_window;
+    if (!start_library(!given_window) ||
+        (given_window && !draw_into_given_window(options.window_id)) ||
+        !set_graphics_mode(set_desktop_gfx_mode, options.window || given_window)) {
         return EXIT_FAILURE;
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -40,8 +52,12 @@ int main(int argc, char* argv[]) {
         return EXIT_FAILURE;
     }
 
-    // Main loop, until Esc, the close button or a signal.
-    run_frame_loop(comets, active, back_buffer, options.fps);
+    // Main loop, until Esc, the close button or a signal; as a saver, until told from outside
+    // or, full screen, until the first input.
+    const LoopEnd end = given_window                          ? LoopEnd::outside_only
+                        : options.saver == Saver::full_screen ? LoopEnd::any_input
+                                                              : LoopEnd::esc;
+    run_frame_loop(comets, active, back_buffer, options.fps, end);
 
     // Shutdown: after a signal, here and by that signal; otherwise the library closes
     // itself down at exit.

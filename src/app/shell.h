@@ -14,10 +14,10 @@ extern std::atomic<bool> quit_requested;
 // Registered as the window's close-button callback.
 void close_hook();
 
-// Starts the library, its timer, mouse and keyboard, registers close_hook and installs the
-// handlers for the ways the program is told to end from outside and for the display's errors.
-// On failure says why on standard error and returns false.
-bool start_library();
+// Starts the library, and with `input` its timer, mouse and keyboard; registers close_hook and
+// installs the handlers for the ways the program is told to end from outside and for the
+// display's errors. On failure says why on standard error and returns false.
+bool start_library(bool input = true);
 
 // The colour depths tried for the graphics mode, in order.
 constexpr std::array<int, 4> DEPTH_CANDIDATES = {32, 24, 16, 15};
@@ -59,7 +59,12 @@ void present_frame(BITMAP* back_buffer);
 // could leave that thread calling nothing): notes an Esc tap for a paced frame loop.
 void note_esc_tap(int scancode);
 
-// Runs frames until the close button, Esc or a signal to end, tested at the top of each pass:
-// at most `fps` frames a second, or with 0 as fast as they come.
-void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer,
-                    int fps = 0);
+// What ends the frame loop besides the close request and a signal: Esc, as a desktop toy; the
+// first key, button or movement of the mouse, as a full-screen screen saver; or nothing else,
+// in a window a screen saver gave, which has no input.
+enum class LoopEnd { esc, any_input, outside_only };
+
+// Runs frames until the close request, a signal or what `end` names, tested at the top of each
+// pass: at most `fps` frames a second, or with 0 as fast as they come.
+void run_frame_loop(CometTable& comets, const ActiveTable& active, BITMAP* back_buffer, int fps = 0,
+                    LoopEnd end = LoopEnd::esc);

@@ -15,7 +15,7 @@ void close_hook() {
     quit_requested = true;
 }
 
-bool start_library() {
+bool start_library(bool input) {
     hold_ending_signals();
     if (allegro_init() != 0) {
         // Without a system driver every later call would crash, so stop here.
@@ -26,11 +26,13 @@ bool start_library() {
     }
     install_ending_handlers();
     watch_display();
-    install_timer();
-    install_mouse();
-    // Before the keyboard starts, so the library's input thread never sees it change.
-    keyboard_lowlevel_callback = note_esc_tap;
-    install_keyboard();
+    if (input) {
+        install_timer();
+        install_mouse();
+        // Before the keyboard starts, so the library's input thread never sees it change.
+        keyboard_lowlevel_callback = note_esc_tap;
+        install_keyboard();
+    }
     set_close_button_callback(close_hook);
     return true;
 }

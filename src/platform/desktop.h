@@ -7,6 +7,13 @@
 // one-line reason and status 1; an error the display server reports never ends it.
 void watch_display();
 
+// As a screen saver: the mode set next is drawn into the window `id`, or with 0 into the
+// screen saver's window (XSCREENSAVER_WINDOW), or else the root window, fitted to it and
+// following its size, with nothing of the program's own shown, grabbed or switched. Its end
+// is a close request. Call after start-up and before the mode is set. Where there is no such
+// window, or it cannot be drawn into, says so in one line and returns false.
+bool draw_into_given_window(unsigned long id);
+
 // The program's way to set a graphics mode, with set_gfx_mode's signature and result. On X11
 // it watches the mode set, which a window manager that is just starting can stall, and a full
 // screen goes to the monitor the pointer is on; it is handed to the window manager at the

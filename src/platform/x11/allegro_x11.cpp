@@ -95,13 +95,15 @@ void note_keyboard_grab(bool grabbed) {
 }
 
 bool replace_library_hooks(Redrawer redraw, PointerHandler pointer) {
-    if (_xwin_window_redrawer == nullptr || _xwin_mouse_interrupt == nullptr) {
+    if (_xwin_window_redrawer == nullptr) {
         return false;
     }
     own_redraw = _xwin_window_redrawer;
     own_pointer = _xwin_mouse_interrupt;
     _xwin_window_redrawer = redraw;
-    _xwin_mouse_interrupt = pointer;
+    if (own_pointer != nullptr) {
+        _xwin_mouse_interrupt = pointer;
+    }
     return true;
 }
 
@@ -142,6 +144,12 @@ void watch_close_requests() {
 
 bool close_requested() {
     return close_asked;
+}
+
+void request_close() {
+    if (_xwin.close_button_callback != nullptr) {
+        _xwin.close_button_callback();
+    }
 }
 
 void on_library_shutdown(void (*undo)()) {

@@ -47,9 +47,10 @@ void release_pointer();
 void note_keyboard_grab(bool grabbed);
 
 // The library's hooks: where it puts part of the screen into its window, and where it reports
-// the pointer's moves and buttons. Ours take their place (false, changing nothing, where the
-// library has none) until its own are put back. From within ours, where the library holds its
-// lock, its own put that part of the screen into `target` instead, or take the report.
+// the pointer's moves and buttons (none without the mouse). Ours take their place (false,
+// changing nothing, where the library has no redrawer) until its own are put back. From within
+// ours, where the library holds its lock, its own put that part of the screen into `target`
+// instead, or take the report.
 using Redrawer = void (*)(int x, int y, int width, int height);
 using PointerHandler = void (*)(int dx, int dy, int dz, int dw, int buttons);
 bool replace_library_hooks(Redrawer redraw, PointerHandler pointer);
@@ -65,6 +66,9 @@ int library_pointer_y();
 // wrapped, and still called.
 void watch_close_requests();
 bool close_requested();  // any thread, no lock
+
+// Asks the program to end as the close button does.
+void request_close();
 
 // Runs `undo` first when the library shuts down, however it is shut down (at exit, or before
 // a signal ends the program), while the connection still stands.

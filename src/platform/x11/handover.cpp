@@ -302,7 +302,7 @@ void hand_over(const LibraryWindows& windows) {
             const LibraryLock lock;
             set_display_switch_callback(SWITCH_OUT, release_pointer);
             set_display_switch_callback(SWITCH_IN, confine_pointer);
-            start_following(windows);
+            start_following(windows, windows.full_screen, fit_picture_to_window);
         }
         if (compositor) {
             repaint_other_monitors(display);
@@ -313,7 +313,7 @@ void hand_over(const LibraryWindows& windows) {
         // It keeps the monitor's size it was given for the window manager: the picture is
         // fitted to it, and to any size it is given later.
         const LibraryLock lock;
-        start_following(windows);
+        start_following(windows, windows.full_screen, fit_picture_to_window);
     }
 }
 

@@ -61,9 +61,20 @@ void repaint_other_monitors(Display* display);
 // library's state, and not while it waits for the window manager.
 void hand_screen_to_window_manager();
 
+// given_window.cpp. Whether the program draws into a window it was given; and the start of the
+// drawing there once the mode is set (false, after a one-line reason, where it cannot be).
+bool given_window_in_use();
+bool start_given_window();
+
 // window_follow.cpp. Starting is under LibraryLock; following takes it where there is a change.
-void start_following(const LibraryWindows& windows);
+// `fit` is called with each new size of `watched`; its end is a close request.
+using Fitter = void (*)(const LibraryWindows& windows, int width, int height);
+void start_following(const LibraryWindows& windows, Window watched, Fitter fit);
 void follow_window_size();
 
 // scaling.cpp. Under LibraryLock, whenever the full-screen window's size changes.
 void fit_picture_to_window(const LibraryWindows& windows, int width, int height);
+// As a screen saver, into a window the program was given: started once the mode is set (the
+// reason where it cannot be), then fitted to each of its sizes.
+const char* start_drawing_into(const LibraryWindows& windows, Window target, Visual* visual);
+void fit_picture_to_given_window(const LibraryWindows& windows, int width, int height);

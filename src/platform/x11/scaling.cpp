@@ -5,6 +5,8 @@
 // positions are mapped back into the picture. Where the server cannot, the picture is shown
 // unscaled in the middle, after a one-line reason the first time. At the mode's size it is
 // drawn as the library draws it.
+// As a screen saver the picture goes the same way into the window the saver gave, at any size,
+// never into one of the library's; there a window that went away ends the program.
 #include <X11/extensions/Xrender.h>
 #include <allegro.h>
 
@@ -18,6 +20,8 @@ namespace {
 struct Scaling {
     bool active;   // our hooks are in place
     bool refused;  // the server or the library could not have it: not tried again
+    bool given;    // the target is a window the program was given, not the library's
+    bool gone;     // that window went away
     Display* display;
     Pixmap frame;
     Picture source;
@@ -26,14 +30,32 @@ struct Scaling {
 };
 Scaling scaling{};
 
-// Called by the library, holding its lock, wherever it would put part of the screen into its
-// window: the whole frame after every copy to the screen, and what an exposure uncovered.
-void redraw_scaled(int x, int y, int width, int height) {
-    redraw_into(scaling.frame, x, y, width, height);
+void composite_frame() {
     const PictureArea& area = scaling.area;
     XRenderComposite(scaling.display, PictOpSrc, scaling.source, None, scaling.target, 0, 0, 0, 0,
                      area.left, area.top, static_cast<unsigned>(area.width),
                      static_cast<unsigned>(area.height));
+}
+
+// Called by the library, holding its lock, wherever it would put part of the screen into its
+// window: the whole frame after every copy to the screen, and what an exposure uncovered.
+void redraw_scaled(int x, int y, int width, int height) {
+    redraw_into(scaling.frame, x, y, width, height);
+    if (!scaling.given) {
+        composite_frame();
+        return;
+    }
+    // A given window can go away at any time. What was drawn into it then is an error, which
+    // here means the end, not a fault to report: so each frame is waited for.
+    if (!scaling.gone) {
+        const XErrorTrap trap;
+        composite_frame();
+        XSync(scaling.display, False);
+        if (trap.caught()) {
+            scaling.gone = true;
+            request_close();
+        }
+    }
 }
 
 // The library reports a move as how far the pointer is, in window pixels, from where the
@@ -71,18 +93,19 @@ void stop_scaling_at_shutdown() {
     stop_scaling();
 }
 
-// The pixmap the frames go into and the pictures RENDER scales between, checked before the
-// hooks go in. Where the server or the library cannot have them, nothing is left behind, and
-// the reason is returned.
-const char* start_scaling(const LibraryWindows& windows) {
+// The pixmap the frames go into and the pictures RENDER scales between, from it into `target`
+// of `target_visual`, checked before the hooks go in. Where the server or the library cannot
+// have them, nothing is left behind, and the reason is returned.
+const char* start_scaling(const LibraryWindows& windows, Window target, Visual* target_visual) {
     Display* display = windows.display;
     int first_event = 0, first_error = 0;
     if (!XRenderQueryExtension(display, &first_event, &first_error)) {
         return "the X server has no RENDER extension";
     }
     XRenderPictFormat* format = XRenderFindVisualFormat(display, windows.visual);
-    if (format == nullptr) {
-        return "RENDER has no format for the library's visual";
+    XRenderPictFormat* target_format = XRenderFindVisualFormat(display, target_visual);
+    if (format == nullptr || target_format == nullptr) {
+        return "RENDER has no format for the windows' visuals";
     }
     scaling.display = display;
     const XErrorTrap trap;
@@ -90,7 +113,7 @@ const char* start_scaling(const LibraryWindows& windows) {
         XCreatePixmap(display, windows.drawing, static_cast<unsigned>(SCREEN_W),
                       static_cast<unsigned>(SCREEN_H), static_cast<unsigned>(windows.depth));
     scaling.source = XRenderCreatePicture(display, scaling.frame, format, 0, nullptr);
-    scaling.target = XRenderCreatePicture(display, windows.drawing, format, 0, nullptr);
+    scaling.target = XRenderCreatePicture(display, target, target_format, 0, nullptr);
     // The nearest pixel keeps it sharp.
     XRenderSetPictureFilter(display, scaling.source, FilterNearest, nullptr, 0);
     XSync(display, False);
@@ -137,7 +160,7 @@ void fit_picture_to_window(const LibraryWindows& windows, int width, int height)
     const bool started = !scaling.active;
     if (started && !scaling.refused) {
         // Said once: what stopped it then would stop it at every later size.
-        if (const char* refusal = start_scaling(windows)) {
+        if (const char* refusal = start_scaling(windows, windows.drawing, windows.visual)) {
             std::fprintf(stderr,
                          "comets: cannot scale the picture to the window (%s); showing it "
                          "unscaled\n",
@@ -162,4 +185,22 @@ void fit_picture_to_window(const LibraryWindows& windows, int width, int height)
         XWarpPointer(display, None, windows.drawing, 0, 0, 0, 0, area.left + area.width / 2,
                      area.top + area.height / 2);
     }
+}
+
+const char* start_drawing_into(const LibraryWindows& windows, Window target, Visual* visual) {
+    scaling.given = true;
+    return start_scaling(windows, target, visual);
+}
+
+void fit_picture_to_given_window(const LibraryWindows&, int width, int height) {
+    if (!scaling.active || scaling.gone) {
+        return;
+    }
+    scale_into(fit_picture(width, height));
+    // Black around the picture, over whatever the window showed; the next frame comes soon.
+    const XErrorTrap trap;
+    const XRenderColor black{0, 0, 0, 0xffff};
+    XRenderFillRectangle(scaling.display, PictOpSrc, scaling.target, &black, 0, 0,
+                         static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(scaling.display, False);
 }

@@ -1,6 +1,6 @@
 // The program's screen on X11: the mode set, watched, on the monitor the pointer is on; then
 // the screen handed to the window manager before the first frame, and kept fitted to the
-// window from then on.
+// window from then on. As a screen saver, the window it was given instead.
 #include <allegro.h>
 
 #include "desktop.h"
@@ -18,8 +18,11 @@ int set_desktop_gfx_mode(int card, int width, int height, int virtual_width, int
         remember_pointer_monitor();
     }
     begin_mode_watch(full_screen);
-    const int result = set_gfx_mode(card, width, height, virtual_width, virtual_height);
+    int result = set_gfx_mode(card, width, height, virtual_width, virtual_height);
     end_mode_watch();
+    if (result == 0 && given_window_in_use() && !start_given_window()) {
+        result = -1;
+    }
     hand_over_pending = result == 0 && full_screen;
     return result;
 }
