@@ -17,6 +17,7 @@ void close_hook() {
 
 bool start_library(bool input) {
     hold_ending_signals();
+    prepare_desktop(input);
     if (allegro_init() != 0) {
         // Without a system driver every later call would crash, so stop here.
         std::fprintf(stderr, "comets: cannot start the Allegro library: %s\n",

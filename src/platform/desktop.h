@@ -3,6 +3,11 @@
 // has nothing to do (none/); in a browser the page is given its thread back (web/keep_up.cpp).
 #pragma once
 
+// Call right before allegro_init, with whether the program takes input. On X11 the library's
+// background thread is replaced by one that sleeps between its looks at the display, and
+// without input looks seldom.
+void prepare_desktop(bool input);
+
 // Call right after allegro_init. A lost connection to the display ends the program with a
 // one-line reason and status 1; an error the display server reports never ends it.
 void watch_display();

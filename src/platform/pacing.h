@@ -1,4 +1,4 @@
-// Resting between paced frames. none/pacing.cpp rests through the library; Windows first asks
+// Resting between paced frames. posix/pacing.cpp sleeps, cut short by a signal; Windows first asks
 // for a 1 ms timer, as its sleeps otherwise end only at the system tick (about 15.6 ms); in a
 // browser the rest gives the thread back to the page, by a direct call, as the page's waits
 // may only be reached (web/pacing.cpp).
@@ -8,5 +8,5 @@
 void begin_pacing();
 void end_pacing();
 
-// Sleeps for about `milliseconds`, never less.
+// Sleeps for about `milliseconds`, never less, unless a signal to end comes meanwhile.
 void rest_between_frames(unsigned milliseconds);

@@ -7,6 +7,8 @@
 
 #include "desktop.h"
 
+void prepare_desktop(bool) {}
+
 void watch_display() {}
 
 void begin_frame_copy() {}

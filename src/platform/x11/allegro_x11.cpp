@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 #include <allegro/internal/aintern.h>
+#include <allegro/platform/aintunix.h>
 #include <xalleg.h>
 
 #include <atomic>
@@ -54,6 +55,17 @@ bool child_of(Display* display, Window child, Window parent) {
 }
 
 }  // namespace
+
+void replace_background_thread(const BackgroundCalls& calls) {
+    // The X system driver starts the thread through this, its POSIX threads version.
+    _bg_man_pthreads.init = calls.start;
+    _bg_man_pthreads.exit = calls.stop;
+    _bg_man_pthreads.register_func = calls.add;
+    _bg_man_pthreads.unregister_func = calls.remove;
+    _bg_man_pthreads.enable_interrupts = calls.enable_interrupts;
+    _bg_man_pthreads.disable_interrupts = calls.disable_interrupts;
+    _bg_man_pthreads.interrupts_disabled = calls.interrupts_disabled;
+}
 
 LibraryWindows library_windows() {
     LibraryWindows windows{};

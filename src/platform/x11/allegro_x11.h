@@ -35,6 +35,20 @@ struct LibraryWindows {
 void lock_library();
 void unlock_library();
 
+// The library's background thread, which runs the functions its drivers give it (the X input
+// handler) every 10 ms: what starts and stops it and keeps its list. Replaced before
+// allegro_init, which starts it; no lock.
+struct BackgroundCalls {
+    int (*start)();
+    void (*stop)();
+    int (*add)(void (*function)(int threaded));
+    int (*remove)(void (*function)(int threaded));
+    void (*enable_interrupts)();
+    void (*disable_interrupts)();
+    int (*interrupts_disabled)();
+};
+void replace_background_thread(const BackgroundCalls& calls);
+
 // The rest is called under LibraryLock.
 
 // The library's windows, or a null display where it has none.
