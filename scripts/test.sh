@@ -15,7 +15,7 @@ scripts/build.sh "$@"
 scripts/deps.sh xvfb xdotool desktop-file-utils appstream lintian dpkg-dev file groff-base man-db \
     diffoscope-minimal x11-utils openbox mutter xwayland dbus-daemon python3-gi foot \
     fonts-dejavu-core sway grim x11-xserver-utils imagemagick xserver-xorg-core \
-    xserver-xorg-video-dummy
+    xserver-xorg-video-dummy xscreensaver xscreensaver-data
 if [[ $# -gt 0 ]]; then
     # The sanitizers' run-times of the target, where its loader looks; LeakSanitizer cannot
     # follow threads under qemu's user-mode emulation.

@@ -12,6 +12,7 @@ WORK=$(mktemp -d)
 XVFB_PID=""
 COMETS_PID=""
 LAUNCHER_PID=""  # what start_counted started the program through
+COMETS_OPTIONS=()
 SERVER_PIDS=()   # what a test starts besides Xvfb (a compositor, a window manager, buses)
 
 trap 'stop_pids "$COMETS_PID" "$LAUNCHER_PID" "${SERVER_PIDS[@]}" "$XVFB_PID"; rm -rf "$WORK"' EXIT
@@ -31,14 +32,15 @@ skip() {
     exit 77
 }
 
-# Starts the program in the background with its output captured, through the command given
+# Starts the program in the background with its output captured and the options in
+# COMETS_OPTIONS, through the command given
 # after $1 if any (one that execs it, so that COMETS_PID is the program's), then waits until
 # it has set the graphics mode and lets frames go by for $1 seconds (0.5 by default).
 start_comets() {
     # Emptied here, not only by the redirection: that happens in the new process, maybe after
     # the first look below, which would then find an earlier run's message.
     : >"$WORK/out"
-    "${@:2}" "$COMETS" >"$WORK/out" 2>"$WORK/err" &
+    "${@:2}" "$COMETS" "${COMETS_OPTIONS[@]}" >"$WORK/out" 2>"$WORK/err" &
     COMETS_PID=$!
     await_mode_message "$COMETS_PID"
     sleep "${1:-0.5}"
@@ -71,14 +73,48 @@ expect_exit() {
     [[ $status -eq $want ]] || fail "exit status $status, expected $want"
 }
 
+# X.Org with the dummy driver, started as whoever runs this (it needs no device), and two of
+# its outputs turned on: 1920x1080, and 1280x1024 to its right. Sets XVFB_PID and DISPLAY, as
+# start_xvfb does.
+start_xorg_two_monitors() {
+    cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    SubSection "Display"
+        Depth 24
+        Virtual 3200 1200
+    EndSubSection
+EndSection
+CONF
+    rm -f "$WORK/display"
+    Xorg -config "$WORK/xorg.conf" -configdir "$WORK" -noreset -nolisten tcp \
+        -logfile "$WORK/xorg.log" -displayfd 3 3>"$WORK/display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    poll 10 test -s "$WORK/display" || fail "X.Org did not start: $(tail -n 5 "$WORK/xorg.log")"
+    export DISPLAY=":$(head -n 1 "$WORK/display")"
+    xrandr --output DUMMY0 --mode 1920x1080 && xrandr --addmode DUMMY1 1280x1024 &&
+        xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || fail "X.Org: no second monitor"
+}
+
 snapshot() {
-    "$X11_PROBE" snapshot
+    "$X11_PROBE" snapshot "$@"
 }
 
 # Starts the program with the frame counter preloaded (COUNT_FRAMES_LIB) and the options in
 # COMETS_OPTIONS, through the command given (a terminal, say) or straight away. Its pid, output
 # and exit status land in $WORK.
-COMETS_OPTIONS=()
 launch_counted() {
     rm -f "$WORK/frames" "$WORK/pid" "$WORK/status"
     : >"$WORK/out"  # no earlier run's mode message for await_mode_message to find

@@ -203,38 +203,8 @@ expect_moving "without RENDER, at 900x700"
 hold_key Escape
 expect_status 0 "Escape without RENDER"
 
-# X.Org with the dummy driver, started as whoever runs this (it needs no device), and two of its
-# outputs turned on: 1920x1080, and 1280x1024 to its right.
 stop_pids "$OPENBOX_PID" "$XVFB_PID"
-cat >"$WORK/xorg.conf" <<'CONF'
-Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 256000
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    SubSection "Display"
-        Depth 24
-        Virtual 3200 1200
-    EndSubSection
-EndSection
-CONF
-rm -f "$WORK/display"
-Xorg -config "$WORK/xorg.conf" -configdir "$WORK" -noreset -nolisten tcp \
-    -logfile "$WORK/xorg.log" -displayfd 3 3>"$WORK/display" >/dev/null 2>&1 &
-XVFB_PID=$!
-poll 10 test -s "$WORK/display" || fail "X.Org did not start: $(tail -n 5 "$WORK/xorg.log")"
-export DISPLAY=":$(head -n 1 "$WORK/display")"
-xrandr --output DUMMY0 --mode 1920x1080 && xrandr --addmode DUMMY1 1280x1024 &&
-    xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || fail "X.Org: no second monitor"
+start_xorg_two_monitors
 monitors=$(xrandr --listmonitors)
 start_openbox
 # pointer X Y, then the pointer's monitor (X WIDTH HEIGHT) and the other one (as a crop).

@@ -6,8 +6,13 @@
 //                          taskbar does (a _NET_CLOSE_WINDOW message to the root window)
 //   x11_probe kill NAME    has the server cut off the clients owning windows called NAME,
 //                          as xkill does
-//   x11_probe snapshot     prints "<hash> <non-black pixels> <distinct colours>" of the
-//                          root window, so two moments of the display can be compared
+//   x11_probe snapshot [X Y W H]
+//                          prints "<hash> <non-black pixels> <distinct colours>" of the
+//                          root window, so two moments of the display can be compared; of that
+//                          rectangle, then also the box the non-black pixels lie in, "<left>
+//                          <top> <right> <bottom>" (exclusive) within it, or "none"
+//   x11_probe window W H   shows a plain window of that size at the top left corner, prints
+//                          its id and keeps it until ended
 //   x11_probe elsewhere SECONDS
 //                          shows a window of its own, has the window manager activate it, as a
 //                          click or Alt+Tab does, and grabs the pointer there; holds it for
@@ -26,6 +31,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -110,12 +116,19 @@ int kill_clients(Display* display, const char* name) {
     return on_windows_named(display, name, [&](Window window) { XKillClient(display, window); });
 }
 
-int snapshot(Display* display) {
+int snapshot(Display* display, const char* const rectangle[]) {
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    int left = 0, top = 0, width = attributes.width, height = attributes.height;
+    if (rectangle != nullptr) {
+        left = std::atoi(rectangle[0]);
+        top = std::atoi(rectangle[1]);
+        width = std::atoi(rectangle[2]);
+        height = std::atoi(rectangle[3]);
+    }
+    XImage* image = XGetImage(display, root, left, top, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (image == nullptr) {
         std::fprintf(stderr, "x11_probe: cannot read the root window\n");
         return 1;
@@ -123,17 +136,46 @@ int snapshot(Display* display) {
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
     long non_black = 0;
     std::unordered_set<unsigned long> colours;
-    for (int y = 0; y < attributes.height; ++y) {
-        for (int x = 0; x < attributes.width; ++x) {
+    int lit_left = width, lit_top = height, lit_right = 0, lit_bottom = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             const unsigned long pixel = XGetPixel(image, x, y) & 0xffffffu;
             hash = (hash ^ pixel) * 1099511628211ull;
-            non_black += pixel != 0;
             colours.insert(pixel);
+            if (pixel != 0) {
+                ++non_black;
+                lit_left = std::min(lit_left, x);
+                lit_top = std::min(lit_top, y);
+                lit_right = std::max(lit_right, x + 1);
+                lit_bottom = std::max(lit_bottom, y + 1);
+            }
         }
     }
     XDestroyImage(image);
-    std::printf("%016llx %ld %zu\n", static_cast<unsigned long long>(hash), non_black,
+    std::printf("%016llx %ld %zu", static_cast<unsigned long long>(hash), non_black,
                 colours.size());
+    if (rectangle == nullptr) {
+        std::printf("\n");
+    } else if (non_black == 0) {
+        std::printf(" none\n");
+    } else {
+        std::printf(" %d %d %d %d\n", lit_left, lit_top, lit_right, lit_bottom);
+    }
+    return 0;
+}
+
+int show_window(Display* display, const char* const size[]) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;  // where it is put, with or without a window manager
+    const Window window = XCreateWindow(
+        display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(std::atoi(size[0])),
+        static_cast<unsigned>(std::atoi(size[1])), 0, CopyFromParent, InputOutput, CopyFromParent,
+        CWOverrideRedirect, &attributes);
+    XMapWindow(display, window);
+    XSync(display, False);
+    std::printf("0x%lx\n", window);
+    std::fflush(stdout);
+    pause();
     return 0;
 }
 
@@ -267,7 +309,11 @@ int main(int argc, char** argv) {
     } else if (argc == 3 && std::strcmp(argv[1], "kill") == 0) {
         status = kill_clients(display, argv[2]);
     } else if (argc == 2 && std::strcmp(argv[1], "snapshot") == 0) {
-        status = snapshot(display);
+        status = snapshot(display, nullptr);
+    } else if (argc == 6 && std::strcmp(argv[1], "snapshot") == 0) {
+        status = snapshot(display, argv + 2);
+    } else if (argc == 4 && std::strcmp(argv[1], "window") == 0) {
+        status = show_window(display, argv + 2);
     } else if (argc == 3 && std::strcmp(argv[1], "elsewhere") == 0) {
         status = take_focus_elsewhere(display, argv[2]);
     } else if (argc == 3 && std::strcmp(argv[1], "hold-keyboard") == 0) {
@@ -279,7 +325,8 @@ int main(int argc, char** argv) {
         status = stand_in_window_manager(display, std::strcmp(argv[2], "map") == 0);
     } else {
         std::fprintf(stderr,
-                     "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot | "
+                     "usage: x11_probe close|wm-close|kill NAME | x11_probe snapshot [X Y W H] | "
+                     "x11_probe window W H | "
                      "x11_probe elsewhere|hold-keyboard SECONDS | x11_probe white X Y W H | "
                      "x11_probe stand-in-wm ignore|map\n");
     }

@@ -12,7 +12,6 @@
 #include <condition_variable>
 #include <csignal>
 #include <mutex>
-#include <thread>
 
 #include "desktop.h"
 #include "x11/local.h"
@@ -28,11 +27,14 @@ struct Background {
     int disabled = 0;  // how deep the library has disabled its "interrupts"
     bool stopping = false;
     Clock::duration period = std::chrono::milliseconds(10);  // zero: no thread
-    std::thread thread;
+    // POSIX's own: a std::thread takes memory from operator new, which the program may be
+    // out of, and must then still start and say so.
+    pthread_t thread{};
+    bool running = false;
 };
 Background background;
 
-void run() {
+void* run(void*) {
     std::unique_lock<std::mutex> lock(background.mutex);
     Clock::time_point due = Clock::now();
     while (!background.stopping) {
@@ -52,6 +54,7 @@ void run() {
             }
         }
     }
+    return nullptr;
 }
 
 int start() {
@@ -63,9 +66,9 @@ int start() {
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &before);
     background.stopping = false;
-    background.thread = std::thread(run);
+    background.running = pthread_create(&background.thread, nullptr, run, nullptr) == 0;
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    return 0;
+    return background.running ? 0 : -1;
 }
 
 void stop() {
@@ -75,11 +78,10 @@ void stop() {
     }
     background.changed.notify_all();
     // The library shuts down from this thread where a function it runs ends the program.
-    if (background.thread.joinable() && background.thread.get_id() != std::this_thread::get_id()) {
-        background.thread.join();
-    } else if (background.thread.joinable()) {
-        background.thread.detach();
+    if (background.running && !pthread_equal(background.thread, pthread_self())) {
+        pthread_join(background.thread, nullptr);
     }
+    background.running = false;
 }
 
 int add(Function function) {
@@ -95,7 +97,7 @@ int add(Function function) {
 // From the thread itself (a function that ends the program), its lock is held already.
 int remove(Function function) {
     std::unique_lock<std::mutex> lock(background.mutex, std::defer_lock);
-    if (std::this_thread::get_id() != background.thread.get_id()) {
+    if (!background.running || !pthread_equal(background.thread, pthread_self())) {
         lock.lock();
     }
     const auto found =
