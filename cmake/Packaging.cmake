@@ -1,5 +1,6 @@
 # Installs comets as a desktop program (binary, man page, menu entry, icon, AppStream
-# metadata, copyright and changelog) and describes its Debian package.
+# metadata, copyright and changelog) and as a screen saver's display mode, and describes its
+# Debian package.
 include(GNUInstallDirs)
 
 set(COMETS_APP_ID org.example.comets)
@@ -32,6 +33,20 @@ install(FILES data/comets.metainfo.xml
     RENAME ${COMETS_APP_ID}.metainfo.xml)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# A display mode where Debian's xscreensaver runs them, and its description for
+# xscreensaver-settings; xfce4-screensaver and mate-screensaver find it by the desktop entry in
+# applications/screensavers, which runs it from there too. The mode is the program itself,
+# through a link relative to it.
+file(RELATIVE_PATH program_from_libexec /usr/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver
+    /usr/${COMETS_INSTALL_GAMESDIR}/comets)
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/saver)
+file(CREATE_LINK ${program_from_libexec} ${CMAKE_CURRENT_BINARY_DIR}/saver/comets SYMBOLIC)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/saver/comets
+    DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(FILES data/comets.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/xscreensaver/config)
+install(FILES data/comets-saver.desktop
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications/screensavers RENAME comets.desktop)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME comets)

@@ -78,12 +78,15 @@ done
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 expected="./usr/games/comets
+./usr/libexec/xscreensaver/comets
 ./usr/share/applications/comets.desktop
+./usr/share/applications/screensavers/comets.desktop
 ./usr/share/doc/comets/changelog.gz
 ./usr/share/doc/comets/copyright
 ./usr/share/icons/hicolor/scalable/apps/comets.svg
 ./usr/share/man/man6/comets.6.gz
-./usr/share/metainfo/org.example.comets.metainfo.xml"
+./usr/share/metainfo/org.example.comets.metainfo.xml
+./usr/share/xscreensaver/config/comets.xml"
 [[ $files == "$expected" ]] || fail "package files differ:"$'\n'"$files"
 
 if command -v lintian >/dev/null; then

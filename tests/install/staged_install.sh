@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a staging folder, as a package would under /usr, and checks the
-# tree: the program, its man page, menu entry, icon, AppStream metadata and docs, each
-# valid, and nothing else.   Usage: staged_install.sh BUILD_DIR
+# tree: the program, its man page, menu entry, icon, AppStream metadata and docs, and its
+# screen saver's mode, description and entry, each valid, and nothing else.   Usage: staged_install.sh BUILD_DIR
 set -euo pipefail
 build=$1
 stage=$(mktemp -d)
@@ -12,21 +12,31 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 cd "$stage/usr"
 
 expected="games/comets
+libexec/xscreensaver/comets
 share/applications/comets.desktop
+share/applications/screensavers/comets.desktop
 share/doc/comets/changelog.gz
 share/doc/comets/copyright
 share/icons/hicolor/scalable/apps/comets.svg
 share/man/man6/comets.6.gz
-share/metainfo/org.example.comets.metainfo.xml"
-actual=$(find . -type f | sed 's|^\./||' | sort)
+share/metainfo/org.example.comets.metainfo.xml
+share/xscreensaver/config/comets.xml"
+actual=$(find . -type f -o -type l | sed 's|^\./||' | sort)
 [[ $actual == "$expected" ]] || fail "installed files differ:"$'\n'"$actual"
 
 [[ -x games/comets ]] || fail "the program is not executable"
+# The screen saver's display mode is the program, however the tree is moved.
+[[ $(readlink libexec/xscreensaver/comets) == ../../games/comets ]] ||
+    fail "the display mode is not a relative link to the program"
 for file in $(find share -type f); do
     [[ $(stat -c %a "$file") == 644 ]] || fail "$file has mode $(stat -c %a "$file")"
 done
 
-desktop-file-validate share/applications/comets.desktop || fail "invalid desktop entry"
+for entry in share/applications/comets.desktop share/applications/screensavers/comets.desktop; do
+    desktop-file-validate --no-hints "$entry" || fail "invalid desktop entry $entry"
+done
+grep -qx "Exec=/usr/libexec/xscreensaver/comets --root" \
+    share/applications/screensavers/comets.desktop || fail "the saver's entry runs something else"
 grep -qx "Exec=comets" share/applications/comets.desktop || fail "menu entry runs something else"
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net --pedantic share/metainfo/org.example.comets.metainfo.xml ||
