@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
         return EXIT_SUCCESS;
     }
     if (options.saver == Saver::settings) {
-        allegro_message("comets has no settings to change.");
+        show_notice("comets has no settings to change.");
         return EXIT_SUCCESS;
     }
     if (options.saver == Saver::preview) {

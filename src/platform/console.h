@@ -7,3 +7,7 @@
 #include <string>
 
 void tell_user(const std::string& text, bool is_error);
+
+// A notice the user answers, as a Windows screen saver's settings dialog would be: a message
+// box on Windows, a line on standard output elsewhere.
+void show_notice(const std::string& text);

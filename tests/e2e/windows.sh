@@ -3,8 +3,8 @@
 # kernel: builds the zip with scripts/build-windows.sh, unpacks it, and runs its comets.exe
 # on a private 800x600x24 Xvfb (the only screen size on which Wine can give it full screen).
 # It must say it got 32 bits, show the swarm, freeze while P is held and end with status 0
-# when Esc is held. Then builds the zip again from a copy of the tree, which must give the
-# same bytes.   Usage: windows.sh SOURCE_DIR
+# when Esc is held. Its comets.scr must run as a screen saver. Then builds the zip again from a
+# copy of the tree, which must give the same bytes.   Usage: windows.sh SOURCE_DIR
 source_dir=$1
 COMETS=none  # set below, once there is a folder for it
 source "$(dirname "$0")/lib.sh"
@@ -26,13 +26,14 @@ zip=$(ls "$source_dir"/build-windows/comets-*-windows-x64.zip)
 (cd "$WORK" && cmake -E tar xf "$zip")
 folder=$WORK/$(basename "$zip" .zip)
 listing=$(cd "$folder" && ls | sort)
-[[ $listing == "$(printf '%s\n' LICENSE.txt README.md allegro-licence.txt comets.exe)" ]] ||
+[[ $listing == "$(printf '%s\n' LICENSE.txt README.md allegro-licence.txt comets.exe comets.scr)" ]] ||
     fail "the zip holds:"$'\n'"$listing"
 
-# The program as start_comets runs it: Wine with the unpacked .exe.
+# The program as start_comets runs it: Wine with the unpacked .exe, or with the .scr.
 COMETS=$WORK/comets
-printf '#!/bin/sh\nexec "%s" "%s"\n' "$wine" "$folder/comets.exe" >"$COMETS"
-chmod +x "$COMETS"
+printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$wine" "$folder/comets.exe" >"$COMETS"
+printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$wine" "$folder/comets.scr" >"$WORK/saver"
+chmod +x "$COMETS" "$WORK/saver"
 
 start_xvfb "$WORK"
 timeout 120 "$wine" wineboot --init >/dev/null 2>&1 || fail "Wine could not make its prefix"
@@ -66,6 +67,25 @@ sleep 0.5
 hold_key Escape 0.2
 expect_exit 0
 
+# As a screen saver: /s full screen, on after a second without input (where the pointer was
+# as it started is no movement), then ended with 0 by a key, or by the mouse moved; /c shows
+# its message box, which Return closes; /p ends at once.
+COMETS=$WORK/saver COMETS_OPTIONS=(/s)
+for input in "key x" "mousemove_relative 40 30"; do
+    start_comets 1
+    read -r _ saver_lit _ < <(snapshot)
+    ((saver_lit > 5000)) && ! ended "$COMETS_PID" || fail "comets.scr /s: no swarm, or it ended"
+    # shellcheck disable=SC2086
+    xdotool $input
+    expect_exit 0
+done
+"$WORK/saver" /c >"$WORK/out" 2>&1 &
+COMETS_PID=$!
+poll 10 eval 'xdotool search --name "^comets$" >/dev/null' || fail "comets.scr /c: no message box"
+xdotool key Return
+expect_exit 0
+timeout 10 "$WORK/saver" /p 1234 || fail "comets.scr /p: status $?"
+
 # The same tree, built again in another folder (the library's tarball is not fetched again),
 # gives the same zip to the byte.
 copy="$WORK/another folder"
@@ -78,4 +98,5 @@ cmp -s "$zip" "$copy/build-windows/${zip##*/}" || fail "two builds gave differen
 
 echo "PASS: $(basename "$zip") under $("$wine" --version): --version and a usage error said;" \
     "32-bit mode, $lit lit pixels in $colours colours, frozen by P, ended by Esc with status" \
-    "0; built twice, the same"
+    "0; comets.scr as a screen saver ended by a key and by the mouse, /c and /p ended; built" \
+    "twice, the same"

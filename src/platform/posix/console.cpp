@@ -7,3 +7,7 @@ void tell_user(const std::string& text, bool is_error) {
     std::fputs(text.c_str(), stream);
     std::fflush(stream);
 }
+
+void show_notice(const std::string& text) {
+    tell_user(text + "\n", false);
+}

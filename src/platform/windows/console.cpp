@@ -38,3 +38,7 @@ void tell_user(const std::string& text, bool is_error) {
     const UINT icon = is_error ? MB_ICONERROR : MB_ICONINFORMATION;
     MessageBoxA(nullptr, text.c_str(), "comets", MB_OK | icon);
 }
+
+void show_notice(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), "comets", MB_OK | MB_ICONINFORMATION);
+}
