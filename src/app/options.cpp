@@ -173,7 +173,7 @@ std::string usage_text() {
            "      --version  show the version and exit\n"
            "      --window   run in an 800x600 window instead of full screen\n"
            "      --fps N    make at most N frames a second (1 to 1000); without it, as\n"
-           "                 many as the machine allows (15 as a screen saver)\n"
+           "                 many as the machine allows (10 as a screen saver)\n"
            "\n"
            "As a screen saver (no input; the swarm wanders, fitted to the window):\n"
            "      --root          draw into the window in XSCREENSAVER_WINDOW, or else into\n"

@@ -26,10 +26,11 @@ struct Options {
 
 constexpr int MAX_FPS = 1000;
 
-// A screen saver's frame rate unless --fps says otherwise. The swarm moves a step a frame, so
-// it drifts at a calm quarter of its pace on a 60 Hz desktop; and a saver runs for hours, at
-// this rate for less than xscreensaver's cheapest classic hacks cost (docs/performance.md).
-constexpr int SAVER_FPS = 15;
+// A screen saver's frame rate unless --fps says otherwise. A saver runs for hours, and each
+// frame is scaled to the whole monitor by the X server: at this rate it costs less than the
+// cheapest of xscreensaver's classic modes (docs/performance.md). The swarm moves a step a
+// frame, so it drifts slowly.
+constexpr int SAVER_FPS = 10;
 
 // Reads the arguments after the program's name. The first thing wrong ends the reading.
 Options parse_options(int argc, const char* const argv[]);

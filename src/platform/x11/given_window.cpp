@@ -41,7 +41,8 @@ bool draw_into_given_window(unsigned long id) {
         std::fprintf(stderr, "comets: there is no window 0x%lx to draw into\n", target);
         return false;
     }
-    // The library's windows keep only what the mode set waits for: no input, no exposures.
+    // The library maps its windows in the mode set: inside a holder that is never mapped, that
+    // shows nothing. They keep only the events the mode set waits for: no input, no exposures.
     const Window holder =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(display, windows.framed, StructureNotifyMask);
@@ -62,13 +63,14 @@ bool given_window_in_use() {
 
 bool start_given_window() {
     static bool refused = false;  // said once, not tried again at another depth
+    if (refused) {
+        return false;
+    }
     const LibraryLock lock;
     const LibraryWindows windows = library_windows();
     XWindowAttributes attributes{};
     const char* refusal = "it went away";
-    if (refused) {
-        return false;
-    }
+    const XErrorTrap trap;
     if (windows.display != nullptr && XGetWindowAttributes(windows.display, given, &attributes)) {
         refusal = start_drawing_into(windows, given, attributes.visual);
     }
