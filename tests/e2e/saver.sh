@@ -1,5 +1,5 @@
-# As a screen saver: drawing into windows the test makes (one of 320x240, one of 1x1, one
-# destroyed under it, one that does not exist), then under xscreensaver 6 as its only display
+# As a screen saver: drawing into windows the test makes (one of 320x240, then made larger, one
+# of 1x1, one destroyed under it, one that does not exist), then under xscreensaver 6 as its only display
 # mode, on Xvfb and on X.Org with two monitors.
 source "$(dirname "$0")/lib.sh"
 command -v xscreensaver >/dev/null || skip "no xscreensaver"
@@ -15,27 +15,27 @@ window() {
     WINDOW=$(cat "$WORK/window")
 }
 
-# expect_swarm "X Y W H" SECONDS "LEFT TOP RIGHT BOTTOM" FITTED WHERE: fails unless the
-# picture in that rectangle of the screen changes within SECONDS, lit only within that part of
-# it, and with FITTED ("fitted") beyond 800x600 there: scaled up, not cut off.
+# expect_swarm "X Y W H" SECONDS "LEFT TOP RIGHT BOTTOM" FITTED WHERE: fails unless within
+# SECONDS the picture in that rectangle of the screen changes, lit only within that part of it,
+# and with FITTED ("fitted") beyond 800x600 there: scaled up, not cut off.
 expect_swarm() {
-    local rectangle=$1 seconds=$2 box=$3 fitted=$4 where=$5 first="" lit_box=""
-    lit_and_moved() {
-        local hash lit
+    local rectangle=$1 seconds=$2 box=$3 fitted=$4 where=$5 first="" lit_box="none"
+    local want_left want_top want_right want_bottom
+    read -r want_left want_top want_right want_bottom <<<"$box"
+    swarm_as_wanted() {
+        local hash lit left top right bottom
         # shellcheck disable=SC2086
         read -r hash lit _ lit_box < <(snapshot $rectangle)
-        [[ $lit -gt 0 && -n $first && $hash != "$first" ]] && return
-        ((lit > 0)) && first=$hash
+        ((lit > 0)) || return 1
+        read -r left top right bottom <<<"$lit_box"
+        ((left >= want_left && top >= want_top && right <= want_right && bottom <= want_bottom)) &&
+            [[ $fitted != fitted || $((right - left)) -gt 800 || $((bottom - top)) -gt 600 ]] &&
+            [[ -n $first && $hash != "$first" ]] && return
+        first=$hash
         return 1
     }
-    poll "$seconds" lit_and_moved || fail "no moving swarm $where within $seconds s"
-    local left top right bottom want_left want_top want_right want_bottom
-    read -r left top right bottom <<<"$lit_box"
-    read -r want_left want_top want_right want_bottom <<<"$box"
-    ((left >= want_left && top >= want_top && right <= want_right && bottom <= want_bottom)) ||
-        fail "the picture $where lies at $lit_box, beyond $box"
-    [[ $fitted != fitted ]] || ((right - left > 800 || bottom - top > 600)) ||
-        fail "the picture $where is not fitted: it lies at $lit_box"
+    poll "$seconds" swarm_as_wanted ||
+        fail "no moving swarm $where within $seconds s (wanted lit within $box, $fitted): lit at $lit_box"
 }
 
 start_xvfb "$WORK" 1024x768x24
@@ -43,6 +43,8 @@ window 320 240
 COMETS_OPTIONS=(--window-id "$WINDOW")
 start_comets 0
 expect_swarm "0 0 1024 768" 2 "0 0 320 240" - "in a 320x240 window"
+xdotool windowsize "$WINDOW" 1024 700
+expect_swarm "0 0 1024 768" 2 "44 0 980 700" fitted "in that window made 1024x700"
 kill "$WINDOW_PID"
 expect_exit 0 2
 [[ ! -s $WORK/err ]] || fail "the window destroyed under it, standard error was: $(cat "$WORK/err")"
@@ -115,7 +117,7 @@ saver -activate
 poll 3 started_on_each 2 || fail "not one comets a monitor: $(running | wc -l)"
 expect_swarm "0 0 1920 1080" 3 "240 0 1680 1080" fitted "on the 1920x1080 monitor"
 expect_swarm "1920 0 1280 1024" 3 "0 32 1280 992" fitted "on the 1280x1024 monitor"
-echo "PASS: drawn into a 320x240 window and a 1x1 one, ended quietly with 0 when its window went" \
+echo "PASS: drawn into a 320x240 window, fitted again when it grew, and a 1x1 one, ended quietly with 0 when its window went" \
     "away and with 143 by SIGTERM, one line and 1 for a window that does not exist; under" \
     "xscreensaver 6 shown within 3 s of -activate, gone within 1 s of -deactivate, and running" \
     "on while it locked; one a monitor on two, each fitted"
