@@ -5,7 +5,7 @@
 
 // Call right before allegro_init, with whether the program takes input. On X11 the library's
 // background thread is replaced by one that sleeps between its looks at the display, and
-// without input looks seldom.
+// without input by none at all.
 void prepare_desktop(bool input);
 
 // Call right after allegro_init. A lost connection to the display ends the program with a
