@@ -75,9 +75,19 @@ std::string quoted(std::string argument) {
     return "'" + argument + "'";
 }
 
-}  // namespace
-
-namespace {
+// The value of the option `name` at argv[i]: after its '=' where it is joined to it, otherwise
+// the next argument. Null, with the problem noted, where there is none.
+const char* option_value(int argc, const char* const argv[], int& i, const std::string& name,
+                         const char* what, std::string& problem) {
+    if (std::strlen(argv[i]) > name.size()) {
+        return argv[i] + name.size() + 1;
+    }
+    if (i + 1 == argc) {
+        problem = "option " + quoted(name) + " needs " + what;
+        return nullptr;
+    }
+    return argv[++i];
+}
 
 // Windows' screen saver arguments: /s, /c and /p HWND, in either case, the window also as
 // /p:HWND (and /c:HWND, whose window is only the dialog's parent). True where it was one.
@@ -123,30 +133,23 @@ Options parse_options(int argc, const char* const argv[]) {
         } else if (argument == "--window") {
             options.window = true;
         } else if (argument == "--fps" || argument.rfind("--fps=", 0) == 0) {
-            const bool joined = argument != "--fps";
-            if (!joined && i + 1 == argc) {
-                options.problem = "option '--fps' needs a number of frames a second";
-            } else {
-                const char* value = joined ? argv[i] + 6 : argv[++i];
-                if (!read_fps(value, options.fps)) {
-                    options.problem = "invalid frame rate " + quoted(value) +
-                                      ": give a whole number from 1 to 1000";
-                }
+            const char* value = option_value(argc, argv, i, "--fps", "a number of frames a second",
+                                             options.problem);
+            if (value != nullptr && !read_fps(value, options.fps)) {
+                options.problem =
+                    "invalid frame rate " + quoted(value) + ": give a whole number from 1 to 1000";
             }
         } else if (argument == "--root" || argument == "-root") {
             options.saver = Saver::given_window;
         } else if (argument == "--window-id" || argument == "-window-id" ||
                    argument.rfind("--window-id=", 0) == 0) {
-            const bool joined = argument.size() > 12;
-            if (!joined && i + 1 == argc) {
-                options.problem = "option " + quoted(argument) + " needs a window's id";
-            } else {
-                const char* value = joined ? argv[i] + 12 : argv[++i];
-                options.saver = Saver::given_window;
-                if (!read_window_id(value, options.window_id)) {
-                    options.problem = "invalid window id " + quoted(value) +
-                                      ": give it in decimal, or in hex after 0x";
-                }
+            options.saver = Saver::given_window;
+            const char* value =
+                option_value(argc, argv, i, argument == "-window-id" ? argument : "--window-id",
+                             "a window's id", options.problem);
+            if (value != nullptr && !read_window_id(value, options.window_id)) {
+                options.problem = "invalid window id " + quoted(value) +
+                                  ": give it in decimal, or in hex after 0x";
             }
         } else if (argument.size() > 1 && argument[0] == '-') {
             options.problem = "unknown option " + quoted(argument);

@@ -137,6 +137,14 @@ const char* start_scaling(const LibraryWindows& windows, Window target, Visual* 
     return nullptr;
 }
 
+// Black over the whole target, where the picture was and is no more; the next frame fills the
+// rest.
+void fill_black(int width, int height) {
+    const XRenderColor black{0, 0, 0, 0xffff};
+    XRenderFillRectangle(scaling.display, PictOpSrc, scaling.target, &black, 0, 0,
+                         static_cast<unsigned>(width), static_cast<unsigned>(height));
+}
+
 // The transform maps the window's pixels to the frame's.
 void scale_into(const PictureArea& area) {
     XTransform transform{};
@@ -176,10 +184,7 @@ void fit_picture_to_window(const LibraryWindows& windows, int width, int height)
     scale_into(fit_picture(width, height));
     XMoveResizeWindow(display, windows.drawing, 0, 0, static_cast<unsigned>(width),
                       static_cast<unsigned>(height));
-    // Black where the picture was and is no more; the next frame fills the rest.
-    const XRenderColor black{0, 0, 0, 0xffff};
-    XRenderFillRectangle(display, PictOpSrc, scaling.target, &black, 0, 0,
-                         static_cast<unsigned>(width), static_cast<unsigned>(height));
+    fill_black(width, height);
     if (started) {
         const PictureArea& area = scaling.area;
         XWarpPointer(display, None, windows.drawing, 0, 0, 0, 0, area.left + area.width / 2,
@@ -197,10 +202,8 @@ void fit_picture_to_given_window(const LibraryWindows&, int width, int height) {
         return;
     }
     scale_into(fit_picture(width, height));
-    // Black around the picture, over whatever the window showed; the next frame comes soon.
+    // The window may be gone already: its next frame says so, quietly too.
     const XErrorTrap trap;
-    const XRenderColor black{0, 0, 0, 0xffff};
-    XRenderFillRectangle(scaling.display, PictOpSrc, scaling.target, &black, 0, 0,
-                         static_cast<unsigned>(width), static_cast<unsigned>(height));
+    fill_black(width, height);
     XSync(scaling.display, False);
 }
